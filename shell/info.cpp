@@ -1,0 +1,3 @@
+#include "shell/commands.h"
+
+int runInfo(const Options&) { return 1; }
