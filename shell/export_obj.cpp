@@ -1,8 +1,19 @@
 #include <cstdio>
 
+#include "anim/obj_export.h"
+#include "anim/posing.h"
+#include "ase/reader.h"
+#include "prep/prepare.h"
 #include "shell/commands.h"
 
-int runExportObj(const Options&) {
-    std::fprintf(stderr, "aseplay: --export-obj is not built yet\n");
-    return 1;
+int runExportObj(const Options& options) {
+    Scene scene;
+    if (readScene(scene, options.scenePath.c_str(), stderr) != 0) {
+        std::fprintf(stderr, "aseplay: cannot read scene %s\n", options.scenePath.c_str());
+        return 1;
+    }
+    prepareScene(scene, stderr);
+    PoseWork work;
+    poseScene(scene, options.frame, work);
+    return writeObjFile(options.exportObjPath, scene, work) ? 0 : 1;
 }

@@ -1,0 +1,121 @@
+#include "anim/posing.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "anim/transforms.h"
+#include "prep/prepare.h"
+
+namespace {
+
+struct Steps {
+    bool translate = false;
+    bool rotate = false;
+    bool scale = false;
+};
+
+// Kinds outside 1 … 7 choose nothing; inside, the bits name translation, rotation and scaling.
+Steps stepsFor(std::int8_t kinds) {
+    Steps steps;
+    if (kinds < 1 || kinds > 7) return steps;
+    steps.translate = (kinds & kTrackPosition) != 0;
+    steps.rotate = (kinds & kTrackRotation) != 0;
+    steps.scale = (kinds & kTrackScale) != 0;
+    return steps;
+}
+
+// The entry of a table for the frame, bounded to the table; null for an empty table.
+template <typename T>
+const T* entryFor(const std::vector<T>& table, int frame) {
+    if (table.empty()) return nullptr;
+    const std::size_t last = table.size() - 1;
+    const std::size_t index = frame < 0 ? 0 : std::min(static_cast<std::size_t>(frame), last);
+    return &table[index];
+}
+
+void resetPivots(Scene& scene, int count) {
+    for (int i = 0; i < count; ++i) scene.drawObjects[i].pivot = scene.drawObjects[i].basePivot;
+}
+
+void copyRestPoses(const Scene& scene, int count, PoseWork& work) {
+    work.workVertices.resize(count);
+    for (int i = 0; i < count; ++i) {
+        const auto& rest = scene.drawObjects[i].vertices;
+        work.workVertices[i].assign(rest.begin(), rest.end());
+    }
+}
+
+// The frame's values of one animated object, looked up once for its whole subtree.
+struct FrameMotion {
+    const D3DVECTOR* offset = nullptr;
+    bool rotate = false;
+    RotationSteps rotation{};
+    const D3DVECTOR* factors = nullptr;
+};
+
+FrameMotion motionFor(const DrawObject& object, int frame) {
+    const Steps steps = stepsFor(object.trackKinds);
+    FrameMotion motion;
+    if (steps.translate) motion.offset = entryFor(object.posFrames, frame);
+    if (steps.rotate) {
+        if (const RotFrame* r = entryFor(object.rotFrames, frame)) {
+            motion.rotate = true;
+            motion.rotation = prepareRotation(r->x, r->y, r->z);
+        }
+    }
+    if (steps.scale) motion.factors = entryFor(object.scaleFrames, frame);
+    return motion;
+}
+
+bool moves(const FrameMotion& motion) {
+    return motion.offset != nullptr || motion.rotate || motion.factors != nullptr;
+}
+
+// One subtree entry: each step does the vertices first, then the pivot. The centre is the animated
+// object's pivot as it stands at that moment (its own translation has already moved it).
+void moveObject(std::vector<D3DVERTEX>& vertices, D3DVECTOR& pivot, const D3DVECTOR& animatedPivot,
+                const FrameMotion& motion) {
+    if (const D3DVECTOR* t = motion.offset) {
+        for (D3DVERTEX& v : vertices) v = translateVertex(v, t->x, t->y, t->z);
+        translatePoint(pivot, t->x, t->y, t->z);
+    }
+    if (motion.rotate) {
+        const D3DVECTOR centre = animatedPivot;
+        for (D3DVERTEX& v : vertices) v = rotateVertex(v, centre, motion.rotation);
+        rotatePoint(pivot, animatedPivot, motion.rotation);
+    }
+    if (const D3DVECTOR* s = motion.factors) {
+        const D3DVECTOR centre = animatedPivot;
+        for (D3DVERTEX& v : vertices) v = scaleVertex(v, centre, s->x, s->y, s->z);
+        scalePoint(pivot, animatedPivot, s->x, s->y, s->z);
+    }
+}
+
+void animate(Scene& scene, int count, int frame, PoseWork& work) {
+    for (int p = 0; p < count; ++p) {
+        DrawObject& animated = scene.drawObjects[p];
+        const FrameMotion motion = motionFor(animated, frame);
+        if (!moves(motion)) continue;
+        const std::size_t entries =
+            std::min<std::size_t>(animated.subtreeCount, animated.subtree.size());
+        for (std::size_t e = 0; e < entries; ++e) {
+            const int q = animated.subtree[e];
+            if (q >= count) continue;
+            moveObject(work.workVertices[q], scene.drawObjects[q].pivot, animated.pivot, motion);
+        }
+    }
+}
+
+}  // namespace
+
+void poseScene(Scene& scene, int frameCounter, PoseWork& work) {
+    const int count = usableObjectCount(scene);
+    resetPivots(scene, count);
+    copyRestPoses(scene, count, work);
+    animate(scene, count, frameCounter, work);
+}
+
+void releasePoseWork(PoseWork& work) {
+    work.workVertices.clear();
+    work.workVertices.shrink_to_fit();
+}
