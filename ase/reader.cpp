@@ -1,3 +1,626 @@
 #include "ase/reader.h"
 
-int readScene(Scene&, const char*, std::FILE*) { return 1; }
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "ase/fields.h"
+#include "ase/line_source.h"
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// Thrown to end the read early; never leaves this file.
+struct ReadStopped {};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+constexpr float kEmissive = 0.3f;
+constexpr float kPower = 10.0f;
+
+// Walks the file in the exporter's order, one small function per block. Inside a block the end of
+// the file, or a line that must open or close a block and does not, stops the read.
+class SceneReader {
+  public:
+    SceneReader(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages)
+        : scene_(scene), lines_(lines), fileName_(fileName), messages_(messages) {}
+
+    void read() {
+        readHeader();
+        readSceneBlock();
+        readMaterialList();
+        readObjects();
+        finish();
+    }
+
+    long stopLine() const { return lines_.lineNumber(); }
+    const std::string& error() const { return error_; }
+
+  private:
+    // Names the block being read, for the stop message, while it is in scope.
+    class Block {
+      public:
+        Block(SceneReader& reader, const char* name) : reader_(reader), outer_(reader.block_) {
+            reader.block_ = name;
+        }
+        ~Block() { reader_.block_ = outer_; }
+
+      private:
+        SceneReader& reader_;
+        const char* outer_;
+    };
+
+    // --- lines and keywords ---
+
+    // The next line; inside a block the end of the file is a stop.
+    const char* line() {
+        const char* text = lines_.next();
+        if (text == nullptr) stop(std::string("more of ") + block_, "the end of the file");
+        return text;
+    }
+
+    void skipLines(int count) {
+        for (int i = 0; i < count; ++i) line();
+    }
+
+    // The next line, whose first token becomes the keyword (an empty line keeps the old one).
+    const char* keywordLine() {
+        const char* text = line();
+        takeKeyword(text);
+        return text;
+    }
+
+    // Where the file may end: false at its end (the keyword is then "EOF").
+    bool keywordLineOrEnd() {
+        const char* text = lines_.next();
+        if (text == nullptr) {
+            atEnd_ = true;
+            setKeyword("EOF");
+            return false;
+        }
+        takeKeyword(text);
+        return true;
+    }
+
+    // The keyword line of a step where a block may open: the line an earlier step left unused, or
+    // the next one. False at the end of the file.
+    bool nextTopLevelKeyword() {
+        if (pending_) {
+            pending_ = false;
+            return !atEnd_;
+        }
+        return keywordLineOrEnd();
+    }
+
+    void takeKeyword(const char* text) {
+        const std::string_view token = firstToken(text);
+        if (!token.empty()) setKeyword(token);
+    }
+
+    void setKeyword(std::string_view token) {
+        keywordLength_ = std::min(token.size(), sizeof keyword_);
+        std::memcpy(keyword_, token.data(), keywordLength_);
+    }
+
+    std::string_view keyword() const { return std::string_view(keyword_, keywordLength_); }
+    bool is(std::string_view expected) const { return keyword() == expected; }
+
+    void expect(std::string_view expected, const char* what) {
+        if (!is(expected)) {
+            stop("\"" + std::string(expected) + "\" " + what, "\"" + std::string(keyword()) + "\"");
+        }
+    }
+
+    [[noreturn]] void stop(const std::string& expected, const std::string& found) {
+        error_ = std::string(fileName_) + ":" + std::to_string(lines_.lineNumber()) +
+                 ": expected " + expected + ", found " + found;
+        std::fprintf(stderr, "aseplay: %s\n", error_.c_str());
+        throw ReadStopped{};
+    }
+
+    // --- header, scene block, materials ---
+
+    void readHeader() {
+        Block block(*this, "the file header");
+        parseShort(scene_.sceneInfo.version, line());
+        parseName(scene_.sceneInfo.comment, line());
+    }
+
+    // A line that is not the expected block's opening line is left for the next step.
+    void readSceneBlock() {
+        if (!nextTopLevelKeyword() || !is("*SCENE")) {
+            pending_ = true;
+            return;
+        }
+        Block block(*this, "the scene block");
+        SceneInfo& info = scene_.sceneInfo;
+        parseName(info.sceneFileName, line());
+        parseShort(info.firstFrame, line());
+        parseShort(info.lastFrame, line());
+        parseShort(info.frameSpeed, line());
+        parseShort(info.ticksPerFrame, line());
+        parseVector(info.backgroundColor, line());
+        parseVector(info.ambientColor, line());
+        keywordLine();
+        expect("}", "closing the scene block");
+    }
+
+    void readMaterialList() {
+        if (!nextTopLevelKeyword() || !is("*MATERIAL_LIST")) {
+            pending_ = true;
+            return;
+        }
+        Block block(*this, "the material list");
+        parseShort(scene_.materialCount, line());
+        scene_.materials.resize(scene_.materialCount);
+        for (AseMaterial& material : scene_.materials) readMaterial(material);
+        keywordLine();
+        expect("}", "closing the material list");
+    }
+
+    void readMaterial(AseMaterial& material) {
+        Block block(*this, "a material");
+        parseShort(material.index, line());
+        parseName(material.name, line());
+        parseName(material.className, line());
+        parseVector(material.ambient, line());
+        parseVector(material.diffuse, line());
+        parseVector(material.specular, line());
+        parseFloat(material.shine, line());
+        parseFloat(material.shineStrength, line());
+        parseFloat(material.transparency, line());
+        parseFloat(material.wireSize, line());
+        parseName(material.shading, line());
+        parseFloat(material.xpFalloff, line());
+        parseFloat(material.selfIllum, line());
+        parseName(material.falloff, line());
+
+        const char* text = keywordLine();
+        if (is("*MATERIAL_SOFTEN")) {
+            parseFloat(material.soften, text);
+            parseName(material.xpType, line());
+        } else if (is("*MATERIAL_XP_TYPE")) {
+            parseName(material.xpType, text);
+        }
+
+        keywordLine();
+        if (is("*MAP_DIFFUSE")) {
+            material.hasDiffuseMap = true;
+            readDiffuseMap(material.diffuseMap);
+            skipLines(2);  // the map's and the material's closing lines
+        }
+    }
+
+    void readDiffuseMap(DiffuseMap& map) {
+        Block block(*this, "a diffuse map");
+        parseName(map.name, line());
+        parseName(map.className, line());
+        parseShort(map.subNo, line());
+        parseFloat(map.amount, line());
+        parseName(map.bitmap, line());
+        parseName(map.mapType, line());
+        for (float* field : {&map.uOffset, &map.vOffset, &map.uTiling, &map.vTiling, &map.angle,
+                             &map.blur, &map.blurOffset, &map.noiseAmount, &map.noiseSize}) {
+            parseFloat(*field, line());
+        }
+        parseShort(map.noiseLevel, line());
+        parseFloat(map.noisePhase, line());
+        parseName(map.bitmapFilter, line());
+    }
+
+    // --- the main loop ---
+
+    void readObjects() {
+        while (nextTopLevelKeyword()) {
+            if (is("*GEOMOBJECT")) {
+                readGeomObject();
+            } else if (is("*LIGHTOBJECT")) {
+                readLight();
+            } else if (is("*CAMERAOBJECT")) {
+                readCamera();
+            }
+        }
+    }
+
+    void finish() {
+        std::fprintf(messages_, "Read ASE Complete!!");
+        scene_.objectCount = static_cast<std::int32_t>(scene_.geomObjects.size());
+        for (std::size_t i = 0; i < scene_.geomObjects.size(); ++i) {
+            scene_.drawObjects[i].vertices.resize(3 * std::size_t{scene_.geomObjects[i].faceCount});
+        }
+        // Materials pair with objects by position; extra materials have no object to go to.
+        const std::size_t paired =
+            std::min<std::size_t>(scene_.materialCount, scene_.drawObjects.size());
+        for (std::size_t i = 0; i < paired; ++i) {
+            fillDeviceMaterial(scene_.drawObjects[i].material, scene_.materials[i]);
+        }
+    }
+
+    static void fillDeviceMaterial(D3DMATERIAL& target, const AseMaterial& source) {
+        target = D3DMATERIAL{};
+        target.dwSize = sizeof(D3DMATERIAL);
+        target.diffuse = {source.diffuse.x, source.diffuse.y, source.diffuse.z, 0.0f};
+        target.specular = {source.specular.x, source.specular.y, source.specular.z, 0.0f};
+        target.emissive = {kEmissive, kEmissive, kEmissive, 0.0f};
+        target.power = kPower;
+    }
+
+    // --- geometry objects ---
+
+    void readGeomObject() {
+        Block block(*this, "a geometry object");
+        GeomObject& object = scene_.geomObjects.emplace_back();
+        DrawObject& draw = scene_.drawObjects.emplace_back();
+        parseName(object.name, line());
+        object.parentName.assign("*NONEPARENT");
+
+        const char* text = keywordLine();
+        if (is("*NODE_PARENT")) {
+            parseName(object.parentName, text);
+            line();  // the node transform's opening line
+        }
+        readNodeTransform(object.nodeTm);
+        keywordLine();
+        expect("}", "closing the node transform");
+
+        keywordLine();
+        expect("*MESH", "opening the mesh");
+        readMesh(object);
+        parseShort(object.motionBlur, line());
+        parseShort(object.castShadow, line());
+        parseShort(object.receiveShadow, line());
+
+        text = keywordLine();
+        if (is("*TM_ANIMATION")) {
+            readObjectAnimation(object);
+            text = keywordLine();
+        }
+        readMaterialReference(object, text);
+
+        keywordLine();
+        if (is("*MESH_ANIMATION")) {
+            readMeshAnimation(object, draw);
+            line();  // the object's closing line
+        }
+        std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
+    }
+
+    void readMaterialReference(GeomObject& object, const char* text) {
+        if (is("*MATERIAL_REF")) {
+            parseShort(object.materialRef, text);
+        } else if (is("*WIREFRAME_COLOR")) {
+            parseVector(object.wireframeColor, text);
+        }
+    }
+
+    void readNodeTransform(NodeTransform& tm) {
+        Block block(*this, "a node transform");
+        parseName(tm.name, line());
+        parseShortTriple(tm.inheritPos, line());
+        parseShortTriple(tm.inheritRot, line());
+        parseShortTriple(tm.inheritScale, line());
+        for (D3DVECTOR* row : {&tm.row0, &tm.row1, &tm.row2, &tm.row3, &tm.tmPos, &tm.rotAxis}) {
+            parseVector(*row, line());
+        }
+        parseFloat(tm.rotAngle, line());
+        parseVector(tm.scale, line());
+        parseVector(tm.scaleAxis, line());
+        parseFloat(tm.scaleAxisAngle, line());
+    }
+
+    // The list lengths come from the count lines, not from the lists.
+    void readMesh(GeomObject& object) {
+        Block block(*this, "a mesh");
+        parseShort(object.meshTime, line());
+        parseShort(object.vertexCount, line());
+        parseShort(object.faceCount, line());
+
+        openList("*MESH_VERTEX_LIST", "opening the vertex list");
+        object.vertices.resize(object.vertexCount);
+        for (D3DVECTOR& vertex : object.vertices) parseMeshVertex(vertex, line());
+        closeList("closing the vertex list");
+
+        openList("*MESH_FACE_LIST", "opening the face list");
+        object.faces.resize(object.faceCount);
+        for (MeshFace& face : object.faces) parseFace(face, line());
+        closeList("closing the face list");
+
+        readTextureLists(object);
+        parseShort(object.colorVertexCount, line());
+
+        openList("*MESH_NORMALS", "opening the normals");
+        object.faceNormals.resize(object.faceCount);
+        object.vertexNormals.resize(3 * std::size_t{object.faceCount});
+        for (std::size_t f = 0; f < object.faceNormals.size(); ++f) {
+            parseFaceNormal(object.faceNormals[f], line());
+            for (std::size_t k = 0; k < 3; ++k)
+                parseVertexNormal(object.vertexNormals[3 * f + k], line());
+        }
+        closeList("closing the normals");
+        keywordLine();
+        expect("}", "closing the mesh");
+    }
+
+    void openList(std::string_view keyword, const char* what) {
+        keywordLine();
+        expect(keyword, what);
+    }
+
+    void closeList(const char* what) {
+        keywordLine();
+        expect("}", what);
+    }
+
+    // Their opening and closing lines are taken by position.
+    void readTextureLists(GeomObject& object) {
+        parseShort(object.texVertexCount, line());
+        if (object.texVertexCount == 0) return;
+        object.texVertices.resize(object.texVertexCount);
+        line();
+        for (TexVertex& vertex : object.texVertices) parseTexVertex(vertex, line());
+        line();
+        parseShort(object.texFaceCount, line());
+        if (object.texFaceCount == 0) return;
+        object.texFaces.resize(object.texFaceCount);
+        line();
+        for (TexFace& face : object.texFaces) parseTexFace(face, line());
+        line();
+    }
+
+    // --- object animation ---
+
+    void readObjectAnimation(GeomObject& object) {
+        Block block(*this, "an animation block");
+        parseName(object.animNodeName, line());
+        for (;;) {
+            keywordLine();
+            if (is("}")) return;
+            if (is("*CONTROL_POS_BEZIER") || is("*CONTROL_POS_TCB")) {
+                readKeyTrack(object.posKeys, "*CONTROL_BEZIER_POS_KEY", "*CONTROL_TCB_POS_KEY",
+                             parsePosKey);
+            } else if (is("*CONTROL_ROT_TCB")) {
+                readKeyTrack(object.rotKeys, "*CONTROL_TCB_ROT_KEY", "*CONTROL_TCB_ROT_KEY",
+                             parseRotKey);
+            } else if (is("*CONTROL_SCALE_BEZIER") || is("*CONTROL_SCALE_TCB")) {
+                readKeyTrack(object.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY",
+                             "*CONTROL_TCB_SCALE_KEY", parseScaleKey);
+            }
+        }
+    }
+
+    // Each track starts a new array; the first line that is not a key ends the track.
+    template <class Key>
+    void readKeyTrack(std::vector<Key>& keys, std::string_view keyword,
+                      std::string_view otherKeyword, void (*parse)(Key&, const char*)) {
+        Block block(*this, "a key track");
+        keys.clear();
+        for (;;) {
+            const char* text = keywordLine();
+            if (!is(keyword) && !is(otherKeyword)) return;
+            parse(keys.emplace_back(), text);
+        }
+    }
+
+    // --- mesh animation ---
+
+    void readMeshAnimation(GeomObject& object, DrawObject& draw) {
+        Block block(*this, "a mesh animation");
+        for (;;) {
+            keywordLine();
+            if (is("}")) return;
+            // A frame not opened by "*MESH" has no record of its own: it is read and dropped.
+            MeshFrame dropped{};
+            MeshFrame* frame = &dropped;
+            if (is("*MESH")) {
+                ++draw.meshFrameCount;
+                frame = &object.meshFrames.emplace_back();
+            }
+            readMeshFrame(*frame);
+        }
+    }
+
+    // A frame's lists run to their closing lines; lines beyond the counts are read and dropped.
+    void readMeshFrame(MeshFrame& frame) {
+        Block block(*this, "a mesh animation frame");
+        parseInt(frame.time, line());
+        parseShort(frame.vertexCount, line());
+        parseShort(frame.faceCount, line());
+
+        openList("*MESH_VERTEX_LIST", "opening the frame's vertex list");
+        frame.vertices.resize(frame.vertexCount);
+        readFrameList(frame.vertices, "*MESH_VERTEX", parseMeshVertex);
+
+        openList("*MESH_FACE_LIST", "opening the frame's face list");
+        frame.faces.resize(frame.faceCount);
+        readFrameList(frame.faces, "*MESH_FACE", parseFace);
+
+        parseShort(frame.texVertexCount, line());
+        parseShort(frame.colorVertexCount, line());
+
+        openList("*MESH_NORMALS", "opening the frame's normals");
+        frame.faceNormals.resize(frame.faceCount);
+        frame.vertexNormals.resize(3 * std::size_t{frame.faceCount});
+        readFrameNormals(frame);
+        keywordLine();
+        expect("}", "closing the mesh animation frame");
+    }
+
+    template <class Record>
+    void readFrameList(std::vector<Record>& records, std::string_view keyword,
+                       void (*parse)(Record&, const char*)) {
+        for (std::size_t position = 0;; ++position) {
+            const char* text = keywordLine();
+            if (is("}")) return;
+            if (is(keyword) && position < records.size()) parse(records[position], text);
+        }
+    }
+
+    void readFrameNormals(MeshFrame& frame) {
+        for (std::size_t face = 0;; ++face) {
+            const char* text = keywordLine();
+            if (is("}")) return;
+            const bool kept = face < frame.faceNormals.size();
+            if (kept) parseFaceNormal(frame.faceNormals[face], text);
+            for (std::size_t k = 0; k < 3; ++k) {
+                text = line();
+                if (kept) parseVertexNormal(frame.vertexNormals[3 * face + k], text);
+            }
+        }
+    }
+
+    // --- lights ---
+
+    void readLight() {
+        Block block(*this, "a light");
+        LightObject& light = scene_.lights.emplace_back();
+        parseName(light.name, line());
+        parseName(light.lightType, line());
+        const char* text = keywordLine();
+        while (is("*NODE_TM")) {
+            readNodeTransform(light.nodeTms.emplace_back());
+            line();  // its closing line
+            text = keywordLine();
+        }
+        parseName(light.shadows, text);
+        parseShort(light.useLight, line());
+        parseName(light.spotShape, line());
+        parseShort(light.useGlobal, line());
+        parseShort(light.absMapBias, line());
+        parseShort(light.overshoot, line());
+        line();  // the settings block's opening line
+        if (light.lightType == "Omni"sv) {
+            readLightSettings(light, false);
+        } else if (light.lightType == "Target"sv) {
+            readLightSettings(light, true);
+        }
+        skipLines(2);
+        std::fprintf(messages_, "%d Light Compelete!!", ++lightsRead_);
+    }
+
+    // Only a "Target" light has hot spot and fall-off lines.
+    void readLightSettings(LightObject& light, bool withSpot) {
+        parseInt(light.time, line());
+        parseVector(light.color, line());
+        parseFloat(light.intensity, line());
+        parseFloat(light.aspect, line());
+        if (withSpot) {
+            parseFloat(light.hotspot, line());
+            parseFloat(light.falloff, line());
+        }
+        parseFloat(light.targetDistance, line());
+        parseFloat(light.mapBias, line());
+        parseFloat(light.mapRange, line());
+        parseShort(light.mapSize, line());
+        parseFloat(light.rayBias, line());
+    }
+
+    // --- cameras ---
+
+    void readCamera() {
+        Block block(*this, "a camera");
+        CameraObject& camera = scene_.cameras.emplace_back();
+        parseName(camera.name, line());
+        parseName(camera.cameraType, line());
+        for (keywordLine(); is("*NODE_TM"); keywordLine()) {
+            readNodeTransform(camera.nodeTms.emplace_back());
+            line();  // its closing line
+        }
+        expect("*CAMERA_SETTINGS", "after the camera's node transforms");
+        parseInt(camera.time, line());
+        parseFloat(camera.nearClip, line());
+        parseFloat(camera.farClip, line());
+        parseFloat(camera.fov, line());
+        parseFloat(camera.targetDistance, line());
+        line();  // the settings' closing line
+
+        for (;;) {
+            keywordLine();
+            if (is("}")) break;
+            if (is("*TM_ANIMATION")) readCameraAnimation(camera.animations.emplace_back());
+        }
+        std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
+    }
+
+    // A keyword that opens none of the five tracks ends the block (normally its closing line).
+    void readCameraAnimation(CameraAnimation& animation) {
+        Block block(*this, "a camera animation block");
+        parseName(animation.nodeName, line());
+        for (;;) {
+            keywordLine();
+            if (is("*CONTROL_POS_BEZIER")) {
+                readCameraTrack(animation.posKeys, "*CONTROL_BEZIER_POS_KEY", parsePosKey);
+            } else if (is("*CONTROL_ROT_TCB")) {
+                readCameraTrack(animation.rotKeys, "*CONTROL_TCB_ROT_KEY", parseRotKey);
+            } else if (is("*CONTROL_SCALE_BEZIER")) {
+                readCameraTrack(animation.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY", parseScaleKey);
+            } else if (is("*CONTROL_POS_TRACK")) {
+                readCameraTrack(animation.posSamples, "*CONTROL_POS_SAMPLE", parsePosSample);
+            } else if (is("*CONTROL_ROT_TRACK")) {
+                readCameraTrack(animation.rotSamples, "*CONTROL_ROT_SAMPLE", parseRotSample);
+            } else {
+                return;
+            }
+        }
+    }
+
+    // One record per line of the track, its closing line included (that record stays zero).
+    template <class Record>
+    void readCameraTrack(std::vector<Record>& records, std::string_view keyword,
+                         void (*parse)(Record&, const char*)) {
+        Block block(*this, "a camera track");
+        records.clear();
+        for (std::size_t position = 0;; ++position) {
+            records.resize(position + 1);
+            const char* text = keywordLine();
+            if (is("}")) return;
+            if (is(keyword)) parse(records[position], text);
+        }
+    }
+
+    Scene& scene_;
+    LineSource& lines_;
+    const char* fileName_;
+    std::FILE* messages_;
+    const char* block_ = "the file";
+    char keyword_[AseText::kCapacity - 1] = {};
+    std::size_t keywordLength_ = 0;
+    bool atEnd_ = false;    // the end of the file has been reached
+    bool pending_ = false;  // the current keyword line still waits for the next step
+    int objectsRead_ = 0;
+    int lightsRead_ = 0;
+    int camerasRead_ = 0;
+    std::string error_;
+};
+
+}  // namespace
+
+int readScene(Scene& scene, const char* fileName, std::FILE* messages, ReadReport* report) {
+    ReadReport local;
+    ReadReport& result = report != nullptr ? *report : local;
+    result = ReadReport{};
+
+    FilePtr file(std::fopen(fileName, "rb"));
+    if (!file) {
+        result.error =
+            std::string("cannot open scene file ") + fileName + ": " + std::strerror(errno);
+        std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
+        return 1;
+    }
+    LineSource lines(file.get(), fileName);
+    SceneReader reader(scene, lines, fileName, messages);
+    try {
+        reader.read();
+    } catch (const ReadStopped&) {
+        result.line = reader.stopLine();
+        result.error = reader.error();
+        return 1;
+    }
+    result.complete = true;
+    return 0;
+}

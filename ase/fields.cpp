@@ -1,0 +1,260 @@
+#include "ase/fields.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr std::array<bool, 256> makeSpaceTable() {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {' ', '\t', '\r', '\n', '\v', '\f'}) table[c] = true;
+    return table;
+}
+constexpr std::array<bool, 256> kIsSpace = makeSpaceTable();
+
+bool isSpace(char c) {
+    return kIsSpace[static_cast<unsigned char>(c)];
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Walks the tokens of one NUL-terminated line.
+class Tokens {
+  public:
+    explicit Tokens(const char* line) : p_(line) {}
+
+    std::string_view next() {
+        while (isSpace(*p_)) ++p_;
+        const char* start = p_;
+        while (*p_ != '\0' && !isSpace(*p_)) ++p_;
+        return std::string_view(start, static_cast<std::size_t>(p_ - start));
+    }
+    void skip(int count) {
+        for (int i = 0; i < count; ++i) next();
+    }
+    std::int64_t integer() { return parseInteger(next()); }
+    float real() { return parseReal(next()); }
+
+  private:
+    const char* p_;
+};
+
+// The low 16 (or 32) bits of a converted integer, as the narrow field keeps them.
+template <class T>
+T lowBits(std::int64_t value) {
+    using Unsigned = std::make_unsigned_t<T>;
+    return static_cast<T>(static_cast<Unsigned>(static_cast<std::uint64_t>(value)));
+}
+
+// Rounds to float without the undefined behaviour of an out-of-range conversion.
+float toFloat(double value) {
+    // FLT_MAX plus half its last unit: from here on round-to-nearest gives infinity.
+    constexpr double kOverflow = 0x1.ffffffp127;
+    if (std::fabs(value) >= kOverflow) {
+        return std::copysign(std::numeric_limits<float>::infinity(),
+                             static_cast<float>(value > 0 ? 1 : -1));
+    }
+    return static_cast<float>(value);
+}
+
+void readReals(Tokens& tokens, float* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = tokens.real();
+}
+
+}  // namespace
+
+std::int64_t parseInteger(std::string_view token) {
+    const char* p = token.data();
+    const char* end = p + token.size();
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    // Magnitude limit: 2^63 for a negative number, 2^63 - 1 otherwise.
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    std::uint64_t magnitude = 0;
+    for (; p < end && isDigit(*p); ++p) {
+        const auto digit = static_cast<std::uint64_t>(*p - '0');
+        if (magnitude > (limit - digit) / 10) {
+            magnitude = limit;  // saturate, as strtol does
+            break;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative) return static_cast<std::int64_t>(magnitude);
+    return magnitude == (std::uint64_t{1} << 63) ? std::numeric_limits<std::int64_t>::min()
+                                                 : -static_cast<std::int64_t>(magnitude);
+}
+
+float parseReal(std::string_view token) {
+    const char* p = token.data();
+    const char* end = p + token.size();
+    const bool plus = p < end && *p == '+';
+    if (plus) ++p;  // from_chars takes no '+'
+    const char* mantissa = (!plus && p < end && *p == '-') ? p + 1 : p;
+    // Only a digit or a point may start a number: this rules out inf, nan and a second sign.
+    if (mantissa == end || !(isDigit(*mantissa) || *mantissa == '.')) return 0.0f;
+
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(p, end, value, std::chars_format::general);
+    if (error == std::errc::invalid_argument) return 0.0f;
+    if (error == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone here; strtod gives the rounded infinity or zero.
+        const std::string copy(p, stop);
+        value = std::strtod(copy.c_str(), nullptr);
+    }
+    return toFloat(value);
+}
+
+void parseShort(std::int16_t& field, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    field = lowBits<std::int16_t>(tokens.integer());
+}
+
+void parseShort(std::uint16_t& field, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    field = lowBits<std::uint16_t>(tokens.integer());
+}
+
+void parseShortTriple(std::int16_t (&fields)[3], const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    for (auto& field : fields) field = lowBits<std::int16_t>(tokens.integer());
+}
+
+void parseInt(std::int32_t& field, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    field = lowBits<std::int32_t>(tokens.integer());
+}
+
+void parseFloat(float& field, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    field = tokens.real();
+}
+
+void parseVector(D3DVECTOR& vector, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    vector.x = tokens.real();
+    vector.y = tokens.real();
+    vector.z = tokens.real();
+}
+
+void parseMeshVertex(D3DVECTOR& vertex, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(2);  // keyword and vertex number
+    vertex.x = tokens.real();
+    vertex.y = tokens.real();
+    vertex.z = tokens.real();
+}
+
+// "*MESH_FACE 3: A: 4 B: 5 C: 6 AB: 1 BC: 0 CA: 1 ...": the values are the even tokens 4 to 14.
+void parseFace(MeshFace& face, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(3);
+    face.a = lowBits<std::uint16_t>(tokens.integer());
+    tokens.skip(1);
+    face.b = lowBits<std::uint16_t>(tokens.integer());
+    tokens.skip(1);
+    face.c = lowBits<std::uint16_t>(tokens.integer());
+    tokens.skip(1);
+    face.ab = lowBits<std::int16_t>(tokens.integer());
+    tokens.skip(1);
+    face.bc = lowBits<std::int16_t>(tokens.integer());
+    tokens.skip(1);
+    face.ca = lowBits<std::int16_t>(tokens.integer());
+}
+
+template <class Record>
+static void parseIndexedTriple(Record& record, std::int16_t& index, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    index = lowBits<std::int16_t>(tokens.integer());
+    record.x = tokens.real();
+    record.y = tokens.real();
+    record.z = tokens.real();
+}
+
+void parseFaceNormal(FaceNormal& normal, const char* line) {
+    parseIndexedTriple(normal, normal.faceIndex, line);
+}
+
+void parseVertexNormal(VertexNormal& normal, const char* line) {
+    parseIndexedTriple(normal, normal.vertexIndex, line);
+}
+
+void parseTexVertex(TexVertex& vertex, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    vertex.index = lowBits<std::int16_t>(tokens.integer());
+    vertex.u = tokens.real();
+    vertex.v = tokens.real();
+    vertex.w = tokens.real();
+}
+
+void parseTexFace(TexFace& face, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    face.index = lowBits<std::int16_t>(tokens.integer());
+    face.a = lowBits<std::uint16_t>(tokens.integer());
+    face.b = lowBits<std::uint16_t>(tokens.integer());
+    face.c = lowBits<std::uint16_t>(tokens.integer());
+}
+
+void parsePosKey(PosKey& key, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    key.time = lowBits<std::int32_t>(tokens.integer());
+    readReals(tokens, key.values, 9);
+    key.flags = lowBits<std::int16_t>(tokens.integer());
+}
+
+void parseRotKey(RotKey& key, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    key.time = lowBits<std::int32_t>(tokens.integer());
+    readReals(tokens, key.values, 9);
+}
+
+void parseScaleKey(ScaleKey& key, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    key.time = lowBits<std::int32_t>(tokens.integer());
+    readReals(tokens, key.values, 13);
+    key.flags = lowBits<std::int16_t>(tokens.integer());
+}
+
+// A rotation sample's fourth number (its angle) is not kept.
+static void parseSample(TrackSample& sample, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    sample.time = lowBits<std::int32_t>(tokens.integer());
+    sample.x = tokens.real();
+    sample.y = tokens.real();
+    sample.z = tokens.real();
+}
+
+void parsePosSample(TrackSample& sample, const char* line) {
+    parseSample(sample, line);
+}
+void parseRotSample(TrackSample& sample, const char* line) {
+    parseSample(sample, line);
+}
+
+void parseName(AseText& text, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    text.assign(tokens.next());
+}
+
+std::string_view firstToken(const char* line) {
+    return Tokens(line).next();
+}

@@ -1,0 +1,95 @@
+// aseplay-scenegen: writes a synthetic ASE scene in the exporter's layout.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "tools/scenegen/scene_writer.h"
+
+namespace {
+
+void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& output) {
+    const std::map<std::string, KeyStyle> styles{
+        {"none", KeyStyle::None}, {"bezier", KeyStyle::Bezier}, {"tcb", KeyStyle::Tcb}};
+    const std::map<std::string, KeyStyle> rotationStyles{{"none", KeyStyle::None},
+                                                         {"tcb", KeyStyle::Tcb}};
+    const std::map<std::string, Hierarchy> hierarchies{{"none", Hierarchy::None},
+                                                       {"chain", Hierarchy::Chain},
+                                                       {"star", Hierarchy::Star},
+                                                       {"random", Hierarchy::Random}};
+    app.add_option("-o,--output", output, "Write the scene to FILE (default: standard output)")
+        ->option_text("FILE");
+    app.add_option("--objects", options.objects, "Number of geometry objects")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    app.add_option("--faces", options.facesPerObject, "Faces per object (1 to 65535)")
+        ->check(CLI::Range(1, 65535))
+        ->capture_default_str();
+    app.add_option("--hierarchy", options.hierarchy,
+                   "Parent links: none, chain (each object under the one before), star (all under "
+                   "the first) or random")
+        ->transform(CLI::CheckedTransformer(hierarchies, CLI::ignore_case))
+        ->option_text("KIND");
+    app.add_option("--pos-track", options.posTrack,
+                   "Position keys of every object: none, bezier or tcb")
+        ->transform(CLI::CheckedTransformer(styles, CLI::ignore_case))
+        ->option_text("STYLE");
+    app.add_option("--rot-track", options.rotTrack, "Rotation keys of every object: none or tcb")
+        ->transform(CLI::CheckedTransformer(rotationStyles, CLI::ignore_case))
+        ->option_text("STYLE");
+    app.add_option("--scale-track", options.scaleTrack,
+                   "Scale keys of every object: none, bezier or tcb")
+        ->transform(CLI::CheckedTransformer(styles, CLI::ignore_case))
+        ->option_text("STYLE");
+    app.add_option("--keys", options.keys, "Keys per track (and samples per camera track)")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    app.add_option("--lights", options.lights, "Number of lights, alternately Omni and Target")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    app.add_option("--cameras", options.cameras,
+                   "Number of target cameras with sampled position and rotation tracks")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    app.add_option("--mesh-frames", options.meshFrames, "Frames of mesh animation per object")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    app.add_option("--materials", options.materials, "Number of materials (object i uses i mod N)")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
+    app.add_option("--diffuse-map", options.diffuseMap,
+                   "Give every material a diffuse map naming this bitmap (default: no map)")
+        ->option_text("BITMAP");
+    app.add_flag("!--no-texture", options.textured, "Leave out texture vertices and faces");
+    app.add_option("--last-frame", options.lastFrame, "Last frame of the scene")
+        ->check(CLI::Range(0, 32767))
+        ->capture_default_str();
+    app.add_option("--seed", options.seed, "Seed of the random colours, offsets and parents")
+        ->capture_default_str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "aseplay-scenegen: writes a synthetic ASE scene (exporter layout, CR LF line ends): "
+        "ball-shaped meshes with normals and texture coordinates, materials, key tracks, lights, "
+        "cameras and mesh animation"};
+    SceneGenOptions options;
+    std::string output;
+    describeOptions(app, options, output);
+    CLI11_PARSE(app, argc, argv);
+
+    std::FILE* out = output.empty() ? stdout : std::fopen(output.c_str(), "wb");
+    if (out == nullptr) {
+        std::perror(output.c_str());
+        return 1;
+    }
+    const bool written = writeScene(options, out);
+    const bool closed = out == stdout ? std::fflush(out) == 0 : std::fclose(out) == 0;
+    if (!written || !closed) {
+        std::fprintf(stderr, "aseplay-scenegen: writing the scene failed\n");
+        return 1;
+    }
+    return 0;
+}
