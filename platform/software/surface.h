@@ -1,0 +1,84 @@
+// A software surface: 16-bit pixels in memory, usable as colour surface, Z-buffer or texture,
+// with the flip chain, the blits and a GDI-style device context.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/d3d.h"
+#include "platform/ddraw.h"
+#include "platform/gdi.h"
+#include "platform/pixel_format.h"
+#include "platform/software/blit.h"
+#include "platform/software/com_object.h"
+#include "platform/software/display_context.h"
+
+class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTexture2>,
+                              private DeviceContext {
+  public:
+    // Checks the description and makes the surface (and, for a flipping primary, its back buffer).
+    static HRESULT create(const std::shared_ptr<DisplayContext>& context,
+                          const DDSURFACEDESC2& desc, SoftwareSurface** surface);
+
+    HRESULT QueryInterface(REFIID riid, void** object) override;
+
+    HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface4** attached) override;
+    HRESULT AddAttachedSurface(IDirectDrawSurface4* attached) override;
+    HRESULT SetClipper(IDirectDrawClipper* clipper) override;
+    HRESULT Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) override;
+    HRESULT Unlock(RECT* rect) override;
+    HRESULT Blt(RECT* destRect, IDirectDrawSurface4* source, RECT* sourceRect, DWORD flags,
+                DDBLTFX* effects) override;
+    HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface4* source, RECT* sourceRect,
+                    DWORD transferFlags) override;
+    HRESULT Flip(IDirectDrawSurface4* override, DWORD flags) override;
+    HRESULT GetDC(HDC* dc) override;
+    HRESULT ReleaseDC(HDC dc) override;
+    HRESULT GetSurfaceDesc(DDSURFACEDESC2* desc) override;
+
+    // For the 3D device.
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int pitch() const { return width_; }  // in pixels
+    std::uint16_t* pixels() { return pixels_.data(); }
+    bool isZBuffer() const { return (caps_.dwCaps & DDSCAPS_ZBUFFER) != 0; }
+    bool isBusy() const { return locks_ > 0 || dcOut_; }
+    PixelLayout layout() const { return layout_; }
+    // The attached Z-buffer, if any (not a new reference).
+    SoftwareSurface* attachedZBuffer() const;
+
+  private:
+    SoftwareSurface(std::shared_ptr<DisplayContext> context, int width, int height,
+                    const DDSCAPS2& caps, const DDPIXELFORMAT& format);
+    ~SoftwareSurface() override;
+
+    COLORREF setPixel(int x, int y, COLORREF color) override;
+    bool textOut(int x, int y, const char* text, int length) override;
+
+    bool rectFromRECT(const RECT* rect, PixelRect& out) const;
+    PixelBuffer buffer() { return {pixels_.data(), width_}; }
+    ConstPixelBuffer constBuffer() const { return {pixels_.data(), width_}; }
+    void describe(DDSURFACEDESC2& desc) const;
+    HRESULT bltFrom(SoftwareSurface& source, PixelRect from, PixelRect to);
+    HRESULT colorFill(PixelRect to, const DDBLTFX* effects);
+    void present();
+
+    std::shared_ptr<DisplayContext> context_;
+    int width_;
+    int height_;
+    DDSCAPS2 caps_;
+    DDPIXELFORMAT format_;
+    PixelLayout layout_ = PixelLayout::k565;
+    std::vector<std::uint16_t> pixels_;
+    std::vector<std::uint16_t> scratch_;  // a copy of the source when a blit scales within itself
+    ScaledBlitter blitter_;
+    std::vector<SoftwareSurface*> attached_;  // each holds a reference
+    IDirectDrawClipper* clipper_ = nullptr;   // holds a reference
+    int locks_ = 0;
+    bool dcOut_ = false;
+};
+
+// The software surface behind an interface, or null when it is someone else's object.
+SoftwareSurface* asSoftwareSurface(IDirectDrawSurface4* surface);
+SoftwareSurface* asSoftwareSurface(IDirect3DTexture2* texture);
