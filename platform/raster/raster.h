@@ -39,9 +39,9 @@ enum class CullMode : std::uint8_t { kNone = 1, kClockwise = 2, kCounterClockwis
 
 struct LightParams {
     bool enabled = false;
-    bool parallelPoint = true;        // direction towards the light is normalize(position - origin)
+    bool parallelPoint = true;  // direction towards the light is normalize(position - origin)
     D3DVECTOR position{0, 0, 0};
-    D3DVECTOR direction{0, 0, 0};     // used by a directional light
+    D3DVECTOR direction{0, 0, 0};  // used by a directional light
     D3DCOLORVALUE color{1, 1, 1, 0};
 };
 
@@ -72,7 +72,7 @@ struct RasterState {
 
 // Holds the scratch storage of the pipeline, so that drawing allocates nothing once warmed up.
 class Rasterizer {
-public:
+  public:
     Rasterizer();
     ~Rasterizer();
     Rasterizer(const Rasterizer&) = delete;
@@ -84,7 +84,7 @@ public:
                           const DepthTarget* depth, const D3DVERTEX* vertices,
                           std::uint32_t vertexCount);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,134 @@
+// Everything the pipeline derives once per drawTriangleList call from the device state, and the
+// vertex records that travel between its stages.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/raster/raster.h"
+
+namespace sw {
+
+// A vertex in clip space with its lit colours, ready for clipping: every field interpolates
+// linearly in clip space.
+struct ShadedVertex {
+    float x, y, z, w;
+    float u, v;
+    float diffuse[3];   // clamped to 0..1, then scaled for the pixel stage
+    float specular[3];  // likewise
+};
+
+// Interpolated per pixel: 1/w and depth linearly, the rest multiplied by 1/w so that the pixel
+// stage can divide it out again (perspective-correct interpolation).
+enum Attribute : int {
+    kAttrQ,  // 1/w
+    kAttrZ,  // depth, 0..65535
+    kAttrU,  // u * texture width * q
+    kAttrV,  // v * texture height * q
+    kAttrDiffuseR,
+    kAttrDiffuseG,
+    kAttrDiffuseB,
+    kAttrSpecularR,
+    kAttrSpecularG,
+    kAttrSpecularB,
+    kAttrCount
+};
+inline constexpr int kAttrSlots = 12;  // kAttrCount rounded up to whole SIMD vectors
+
+// A vertex after projection: position snapped to 1/16 pixel.
+struct ScreenVertex {
+    std::int32_t fx, fy;
+    alignas(16) float attr[kAttrSlots];
+};
+
+inline constexpr int kSubpixelBits = 4;
+inline constexpr int kSubpixelScale = 1 << kSubpixelBits;
+
+// Outcode bits. The first group needs geometric clipping; the second only serves to reject
+// triangles that lie wholly outside the viewport (inside the guard band they are scissored).
+enum ClipPlane : int {
+    kPlaneNearW,  // w >= tiny, keeps the division safe for any projection
+    kPlaneNearZ,  // z >= 0
+    kPlaneFarZ,   // z <= w
+    kPlaneGuardLeft,
+    kPlaneGuardRight,
+    kPlaneGuardBottom,
+    kPlaneGuardTop,
+    kClipPlaneCount,
+    kPlaneViewLeft = kClipPlaneCount,
+    kPlaneViewRight,
+    kPlaneViewBottom,
+    kPlaneViewTop,
+};
+inline constexpr unsigned kClipMask = (1u << kClipPlaneCount) - 1;
+
+struct LightingSetup {
+    bool lightOn = false;
+    float toLight[3] = {0, 0, 0};  // unit vector from the surface towards the light
+    float base[3] = {0, 0, 0};     // emissive + global ambient * material ambient
+    float diffuse[3] = {0, 0, 0};  // material diffuse * light colour
+    bool specularOn = false;
+    float specular[3] = {0, 0, 0};  // material specular * light colour
+    float power = 0;
+    float eye[3] = {0, 0, 0};  // camera position in world space
+    bool worldIsIdentity = true;
+    float world[4][3] = {};  // world matrix without its last column
+};
+
+struct TextureSampler {
+    const std::uint16_t* texels = nullptr;
+    int pitch = 0;
+    int width = 0;
+    int height = 0;
+    TextureAddress mode = TextureAddress::kWrap;
+    bool widthIsPow2 = false;
+    bool heightIsPow2 = false;
+    int redShift = 10;  // texel layout: red at this bit, green 5 or 6 bits wide at bit 5
+    int greenMask = 31;
+    float channelMax[3] = {31, 31, 31};
+};
+
+struct PixelTarget {
+    std::uint16_t* color = nullptr;
+    int colorPitch = 0;
+    std::uint16_t* depth = nullptr;
+    int depthPitch = 0;
+    bool zWrite = false;
+    int redShift = 11;
+    float channelMax[3] = {31, 63, 31};
+    // Scissor rectangle, inclusive: the viewport clipped to the colour target.
+    int minX = 0, minY = 0, maxX = -1, maxY = -1;
+    alignas(16) float ditherRows[4][4] = {};
+};
+
+struct TriangleSetup;
+struct DrawContext;
+using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&);
+
+struct DrawContext {
+    float mvp[4][4] = {};  // world * view * projection
+    LightingSetup lighting;
+    bool gouraud = true;
+    bool perspective = true;
+    bool textured = false;
+    CullMode cull = CullMode::kCounterClockwise;
+    // Colour scales from 0..1 into the units of the pixel stage: output channel steps, divided
+    // by the texel's channel maximum when the colour is to be multiplied by a texel.
+    float diffuseScale[3] = {1, 1, 1};
+    float specularScale[3] = {1, 1, 1};
+    // Viewport mapping: sx = offsetX + scaleX * x/w, sy = offsetY - scaleY * y/w,
+    // depth = zOffset + zScale * z/w in 16-bit units.
+    float scaleX = 0, offsetX = 0, scaleY = 0, offsetY = 0, zScale = 0, zOffset = 0;
+    // Bounds of x/w and y/w for the guard band and for the viewport.
+    float guardLeft = 0, guardRight = 0, guardBottom = 0, guardTop = 0;
+    float viewLeft = 0, viewRight = 0, viewBottom = 0, viewTop = 0;
+    TextureSampler texture;
+    PixelTarget target;
+    RasterizeFn rasterize = nullptr;
+};
+
+// Fills `context` from the device state; false when nothing can be drawn (no pixels, empty
+// viewport).
+bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
+                        const DepthTarget* depth, DrawContext& context);
+
+}  // namespace sw

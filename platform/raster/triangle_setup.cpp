@@ -1,0 +1,90 @@
+#include "platform/raster/triangle_setup.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace sw {
+namespace {
+
+// Top edges (horizontal, interior below) and left edges (interior to the right) own the
+// pixels that lie exactly on them, so that two triangles sharing an edge never both draw
+// a pixel on it. Holds for clockwise (positive-area) triangles in y-down screen space.
+bool isTopLeft(std::int64_t dx, std::int64_t dy) {
+    return dy < 0 || (dy == 0 && dx > 0);
+}
+
+void setupEdge(const ScreenVertex& from, const ScreenVertex& to, int index, TriangleSetup& s) {
+    const std::int64_t dx = static_cast<std::int64_t>(to.fx) - from.fx;
+    const std::int64_t dy = static_cast<std::int64_t>(to.fy) - from.fy;
+    // E = dx * (Py - from.y) - dy * (Px - from.x) with P = pixel * kSubpixelScale.
+    s.a[index] = -dy * kSubpixelScale;
+    s.b[index] = dx * kSubpixelScale;
+    s.c[index] = dy * from.fx - dx * from.fy - (isTopLeft(dx, dy) ? 0 : 1);
+}
+
+// Pixels whose centres lie inside the snapped bounding box, clipped to the scissor rectangle.
+bool setupBounds(const PixelTarget& target, const ScreenVertex& v0, const ScreenVertex& v1,
+                 const ScreenVertex& v2, TriangleSetup& s) {
+    constexpr int kRoundUp = kSubpixelScale - 1;
+    const std::int32_t minFx = std::min({v0.fx, v1.fx, v2.fx});
+    const std::int32_t maxFx = std::max({v0.fx, v1.fx, v2.fx});
+    const std::int32_t minFy = std::min({v0.fy, v1.fy, v2.fy});
+    const std::int32_t maxFy = std::max({v0.fy, v1.fy, v2.fy});
+    s.minX = std::max((minFx + kRoundUp) >> kSubpixelBits, target.minX);
+    s.maxX = std::min(maxFx >> kSubpixelBits, target.maxX);
+    s.minY = std::max((minFy + kRoundUp) >> kSubpixelBits, target.minY);
+    s.maxY = std::min(maxFy >> kSubpixelBits, target.maxY);
+    return s.minX <= s.maxX && s.minY <= s.maxY;
+}
+
+// Plane equations of the attributes through the three snapped vertices.
+void setupGradients(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                    std::int64_t area, TriangleSetup& s) {
+    constexpr float kToPixels = 1.0f / kSubpixelScale;
+    const float dx1 = static_cast<float>(v1.fx - v0.fx) * kToPixels;
+    const float dy1 = static_cast<float>(v1.fy - v0.fy) * kToPixels;
+    const float dx2 = static_cast<float>(v2.fx - v0.fx) * kToPixels;
+    const float dy2 = static_cast<float>(v2.fy - v0.fy) * kToPixels;
+    const float invArea = static_cast<float>(static_cast<double>(kSubpixelScale * kSubpixelScale) /
+                                             static_cast<double>(area));
+    s.refX = static_cast<float>(v0.fx) * kToPixels;
+    s.refY = static_cast<float>(v0.fy) * kToPixels;
+
+    const __m128 vDx1 = _mm_set1_ps(dx1), vDy1 = _mm_set1_ps(dy1);
+    const __m128 vDx2 = _mm_set1_ps(dx2), vDy2 = _mm_set1_ps(dy2);
+    const __m128 vInv = _mm_set1_ps(invArea);
+    for (int i = 0; i < kAttrSlots; i += 4) {
+        const __m128 a0 = _mm_load_ps(v0.attr + i);
+        const __m128 d1 = _mm_sub_ps(_mm_load_ps(v1.attr + i), a0);
+        const __m128 d2 = _mm_sub_ps(_mm_load_ps(v2.attr + i), a0);
+        const __m128 ddx = _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vDy2), _mm_mul_ps(d2, vDy1)), vInv);
+        const __m128 ddy = _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vDx1), _mm_mul_ps(d1, vDx2)), vInv);
+        _mm_store_ps(s.base + i, a0);
+        _mm_store_ps(s.ddx + i, ddx);
+        _mm_store_ps(s.ddy + i, ddy);
+    }
+}
+
+}  // namespace
+
+bool setupTriangle(const DrawContext& context, const ScreenVertex& v0, const ScreenVertex& v1,
+                   const ScreenVertex& v2, TriangleSetup& setup) {
+    std::int64_t area = screenArea(v0, v1, v2);
+    if (area == 0) return false;
+    if (!setupBounds(context.target, v0, v1, v2, setup)) return false;
+    const ScreenVertex* second = &v1;
+    const ScreenVertex* third = &v2;
+    if (area < 0) {  // drawn both ways: turn it clockwise so that "inside" means E >= 0
+        std::swap(second, third);
+        area = -area;
+    }
+    setupEdge(v0, *second, 0, setup);
+    setupEdge(*second, *third, 1, setup);
+    setupEdge(*third, v0, 2, setup);
+    setupGradients(v0, *second, *third, area, setup);
+    return true;
+}
+
+}  // namespace sw

@@ -1,0 +1,131 @@
+// Per-vertex work: transform to clip space, outcodes, lighting in world space and projection
+// to the snapped screen position. Inline: it runs for every vertex of every frame.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "platform/raster/draw_context.h"
+
+namespace sw {
+
+inline void transformToClip(const DrawContext& c, const D3DVERTEX& in, ShadedVertex& out) {
+    const float(&m)[4][4] = c.mvp;
+    out.x = in.x * m[0][0] + in.y * m[1][0] + in.z * m[2][0] + m[3][0];
+    out.y = in.x * m[0][1] + in.y * m[1][1] + in.z * m[2][1] + m[3][1];
+    out.z = in.x * m[0][2] + in.y * m[1][2] + in.z * m[2][2] + m[3][2];
+    out.w = in.x * m[0][3] + in.y * m[1][3] + in.z * m[2][3] + m[3][3];
+}
+
+inline bool isFinitePosition(const ShadedVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+}
+
+// Bit set per plane that the vertex lies outside of (see ClipPlane).
+inline unsigned outcode(const DrawContext& c, const ShadedVertex& v) {
+    constexpr float kMinW = 1e-6f;
+    unsigned code = 0;
+    code |= static_cast<unsigned>(v.w < kMinW) << kPlaneNearW;
+    code |= static_cast<unsigned>(v.z < 0) << kPlaneNearZ;
+    code |= static_cast<unsigned>(v.z > v.w) << kPlaneFarZ;
+    code |= static_cast<unsigned>(v.x < c.guardLeft * v.w) << kPlaneGuardLeft;
+    code |= static_cast<unsigned>(v.x > c.guardRight * v.w) << kPlaneGuardRight;
+    code |= static_cast<unsigned>(v.y < c.guardBottom * v.w) << kPlaneGuardBottom;
+    code |= static_cast<unsigned>(v.y > c.guardTop * v.w) << kPlaneGuardTop;
+    code |= static_cast<unsigned>(v.x < c.viewLeft * v.w) << kPlaneViewLeft;
+    code |= static_cast<unsigned>(v.x > c.viewRight * v.w) << kPlaneViewRight;
+    code |= static_cast<unsigned>(v.y < c.viewBottom * v.w) << kPlaneViewBottom;
+    code |= static_cast<unsigned>(v.y > c.viewTop * v.w) << kPlaneViewTop;
+    return code;
+}
+
+// Clamps to 0..1; NaN becomes 0.
+inline float saturate(float x) {
+    return x > 0 ? (x < 1 ? x : 1) : 0;
+}
+
+inline float finiteOrZero(float x) {
+    return std::isfinite(x) ? x : 0.0f;
+}
+
+// Specular term of the local-viewer model: (N.H)^power with H = normalize(normalize(eye - P) + L).
+inline float specularFactor(const LightingSetup& l, const float position[3],
+                            const float normal[3]) {
+    float view[3] = {l.eye[0] - position[0], l.eye[1] - position[1], l.eye[2] - position[2]};
+    const float viewLength = std::sqrt(view[0] * view[0] + view[1] * view[1] + view[2] * view[2]);
+    if (!(viewLength > 0)) return 0;
+    float half[3];
+    for (int i = 0; i < 3; ++i) half[i] = view[i] / viewLength + l.toLight[i];
+    const float halfLength = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+    if (!(halfLength > 0)) return 0;
+    const float nDotH =
+        (normal[0] * half[0] + normal[1] * half[1] + normal[2] * half[2]) / halfLength;
+    if (!(nDotH > 0)) return 0;
+    return std::pow(nDotH, l.power);
+}
+
+// Lights the vertex (colours land pre-scaled for the pixel stage) and copies its texture
+// coordinates. Normals are used as given, without renormalising.
+inline void lightVertex(const DrawContext& c, const D3DVERTEX& in, ShadedVertex& out) {
+    const LightingSetup& l = c.lighting;
+    float normal[3] = {in.nx, in.ny, in.nz};
+    float position[3] = {in.x, in.y, in.z};
+    if (!l.worldIsIdentity) {
+        const float(&w)[4][3] = l.world;
+        for (int i = 0; i < 3; ++i) {
+            normal[i] = in.nx * w[0][i] + in.ny * w[1][i] + in.nz * w[2][i];
+            position[i] = in.x * w[0][i] + in.y * w[1][i] + in.z * w[2][i] + w[3][i];
+        }
+    }
+    float nDotL = 0;
+    if (l.lightOn)
+        nDotL = normal[0] * l.toLight[0] + normal[1] * l.toLight[1] + normal[2] * l.toLight[2];
+    const float lambert = nDotL > 0 ? nDotL : 0.0f;
+    const float specular = (l.specularOn && nDotL > 0) ? specularFactor(l, position, normal) : 0.0f;
+    for (int i = 0; i < 3; ++i) {
+        out.diffuse[i] = saturate(l.base[i] + l.diffuse[i] * lambert) * c.diffuseScale[i];
+        out.specular[i] = saturate(l.specular[i] * specular) * c.specularScale[i];
+    }
+    out.u = finiteOrZero(in.tu);
+    out.v = finiteOrZero(in.tv);
+}
+
+// Flat shading takes the colours of the triangle's first vertex.
+inline void copyColours(const ShadedVertex& from, ShadedVertex& to) {
+    for (int i = 0; i < 3; ++i) {
+        to.diffuse[i] = from.diffuse[i];
+        to.specular[i] = from.specular[i];
+    }
+}
+
+// Projects and snaps the position; false when the result is unusable (the caller drops the
+// triangle). Screen coordinates are bounded by the guard band, so the limit only catches
+// values that no clipped vertex can reach.
+inline bool projectPosition(const DrawContext& c, const ShadedVertex& v, ScreenVertex& out,
+                            float& invW) {
+    constexpr float kMaxScreen = 1 << 20;
+    invW = 1.0f / v.w;
+    const float sx = c.offsetX + c.scaleX * (v.x * invW);
+    const float sy = c.offsetY - c.scaleY * (v.y * invW);
+    if (!(std::fabs(sx) < kMaxScreen) || !(std::fabs(sy) < kMaxScreen)) return false;
+    out.fx = static_cast<std::int32_t>(std::lrint(sx * kSubpixelScale));
+    out.fy = static_cast<std::int32_t>(std::lrint(sy * kSubpixelScale));
+    return true;
+}
+
+inline void projectAttributes(const DrawContext& c, const ShadedVertex& v, float invW,
+                              ScreenVertex& out) {
+    const float q = c.perspective ? invW : 1.0f;
+    const float depth = c.zOffset + c.zScale * (v.z * invW);
+    out.attr[kAttrQ] = q;
+    out.attr[kAttrZ] = depth > 0 ? (depth < 65535.0f ? depth : 65535.0f) : 0.0f;
+    out.attr[kAttrU] = v.u * static_cast<float>(c.texture.width) * q;
+    out.attr[kAttrV] = v.v * static_cast<float>(c.texture.height) * q;
+    for (int i = 0; i < 3; ++i) {
+        out.attr[kAttrDiffuseR + i] = v.diffuse[i] * q;
+        out.attr[kAttrSpecularR + i] = v.specular[i] * q;
+    }
+    for (int i = kAttrCount; i < kAttrSlots; ++i) out.attr[i] = 0;
+}
+
+}  // namespace sw
