@@ -106,7 +106,8 @@ bool readPng(const std::string& path, RgbImage& image, std::string& error) {
     image.height = height;
     image.rgb.assign(static_cast<std::size_t>(width) * height * 3, 0);
     std::vector<png_bytep> rows(height);
-    for (int y = 0; y < height; ++y) rows[y] = image.rgb.data() + static_cast<std::size_t>(y) * width * 3;
+    for (int y = 0; y < height; ++y)
+        rows[y] = image.rgb.data() + static_cast<std::size_t>(y) * width * 3;
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);

@@ -1,0 +1,61 @@
+// The backdrop loader: "12.pcx" into backgroundSurface, in the display's 16-bit layout.
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "images/file_bytes.h"
+#include "images/loaders.h"
+#include "images/pcx.h"
+#include "images/surface_fill.h"
+
+namespace {
+
+std::optional<PixelLayout> displayLayout(const DisplayObjects& display) {
+    if (display.pixelIs555) return PixelLayout::k555;
+    if (display.pixelIs565) return PixelLayout::k565;
+    return std::nullopt;
+}
+
+void reportFault(const char* fileName, const std::string& fault) {
+    std::fprintf(stderr, "aseplay: %s: %s\n", fileName, fault.c_str());
+}
+
+IDirectDrawSurface4* createOffscreenSurface(IDirectDraw4* ddraw4, int width, int height) {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = kDDSurfaceDesc2Size;
+    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    IDirectDrawSurface4* surface = nullptr;
+    if (FAILED(ddraw4->CreateSurface(&desc, &surface, nullptr))) return nullptr;
+    return surface;
+}
+
+}  // namespace
+
+void loadPcxBackground(DisplayObjects& display, const char* fileName) {
+    std::vector<std::uint8_t> file;
+    std::string error;
+    // A missing or unreadable backdrop is not an error: the scene plays over black.
+    if (readFileBytes(fileName, file, error) != FileReadResult::kOk) return;
+    RgbImage picture;
+    if (!decodePcx(file, picture, error)) {
+        reportFault(fileName, error);
+        return;
+    }
+    file = {};  // the encoded data is no longer needed
+    const std::vector<std::uint16_t> texels = rgbToTexels(picture, displayLayout(display));
+    if (display.ddraw4 == nullptr) return;
+    IDirectDrawSurface4* surface =
+        createOffscreenSurface(display.ddraw4, picture.width, picture.height);
+    if (surface == nullptr) {
+        reportFault(fileName, "the display cannot make a surface of this size");
+        return;
+    }
+    copyTexelsToSurface(surface, texels, picture.width, picture.height);
+    releaseAndClear(display.backgroundSurface);
+    display.backgroundSurface = surface;
+}
