@@ -75,15 +75,6 @@ TEST(ObjExport, WritesObjectsVerticesAndFacesNumberedOverTheFile) {
     EXPECT_NE(text.find("f 4/4/4 5/5/5 6/6/6\n"), std::string::npos);
 }
 
-TEST(ObjExport, PrintedFloatsReadBackToTheSameBits) {
-    for (std::uint32_t bits = 0x3c8efa33; bits < 0xff000000u; bits += 0x00f3a1b7) {
-        const float value = testscene::fromBits(bits);
-        char text[32];
-        std::snprintf(text, sizeof text, "%.9g", value);
-        EXPECT_EQ(testscene::bitsOf(std::strtof(text, nullptr)), bits) << text;
-    }
-}
-
 TEST(ObjExport, FileAppearsWholeOrNotAtAll) {
     PoseWork work;
     const Scene scene = twoTriangles(work);

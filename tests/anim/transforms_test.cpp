@@ -28,17 +28,6 @@ bool sameBits(const D3DVERTEX& a, const D3DVERTEX& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-TEST(Transforms, TranslationAddsInSinglePrecision) {
-    const D3DVERTEX moved = translateVertex(vertexAt(1, 2, 3), 0.5f, -2, 1e8f);
-    EXPECT_EQ(moved.x, 1.5f);
-    EXPECT_EQ(moved.y, 0.0f);
-    EXPECT_EQ(moved.z, 1e8f + 3.0f);
-    EXPECT_EQ(moved.nz, 0.75f);
-    D3DVECTOR p(1, 2, 3);
-    translatePoint(p, 1, 1, 1);
-    EXPECT_EQ(p.z, 4.0f);
-}
-
 TEST(Transforms, ZeroAnglesLeaveEverythingBitForBit) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const D3DVERTEX v = vertexAt(-0.0f, 1e-30f, 12345.678f);
