@@ -147,6 +147,8 @@ void prepareTexture(const RasterState& state, DrawContext& context) {
     s.mode = state.textureAddress;
     s.widthIsPow2 = isPowerOfTwo(t->width);
     s.heightIsPow2 = isPowerOfTwo(t->height);
+    s.period =
+        s.mode == TextureAddress::kMirror ? 2.0f : (s.mode == TextureAddress::kWrap ? 1.0f : 0.0f);
     const bool is565 = t->layout == PixelLayout::k565;
     s.redShift = is565 ? 11 : 10;
     s.greenMask = is565 ? 63 : 31;
@@ -242,8 +244,7 @@ bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
     context.gouraud = state.gouraud;
     context.perspective = state.perspective;
     context.cull = state.cull;
-    context.rasterize = selectRasterizer(context.textured, context.lighting.specularOn,
-                                         context.target.depth != nullptr);
+    context.rasterize = selectRasterizer(context);
     return true;
 }
 

@@ -21,7 +21,7 @@ struct ShadedVertex {
 // stage can divide it out again (perspective-correct interpolation).
 enum Attribute : int {
     kAttrQ,  // 1/w
-    kAttrZ,  // depth, 0..65535
+    kAttrZ,  // depth in 16-bit units minus kDepthBias, so that it packs as a signed 16-bit value
     kAttrU,  // u * texture width * q
     kAttrV,  // v * texture height * q
     kAttrDiffuseR,
@@ -33,6 +33,7 @@ enum Attribute : int {
     kAttrCount
 };
 inline constexpr int kAttrSlots = 12;  // kAttrCount rounded up to whole SIMD vectors
+inline constexpr float kDepthBias = 32768.0f;
 
 // A vertex after projection: position snapped to 1/16 pixel.
 struct ScreenVertex {
@@ -82,6 +83,9 @@ struct TextureSampler {
     TextureAddress mode = TextureAddress::kWrap;
     bool widthIsPow2 = false;
     bool heightIsPow2 = false;
+    // Texture coordinates repeat with this period (in u, v units; 0 for clamp): each triangle
+    // is moved by whole periods so that its coordinates are not negative.
+    float period = 0;
     int redShift = 10;  // texel layout: red at this bit, green 5 or 6 bits wide at bit 5
     int greenMask = 31;
     float channelMax[3] = {31, 31, 31};

@@ -13,6 +13,10 @@ namespace {
 
 constexpr int kAllLanes = 0xF;
 
+// How texel coordinates are brought onto the texture; the power-of-two cases work on u and v
+// together in 16-bit lanes.
+enum class TexturePath { kNone, kMirrorPow2, kWrapPow2, kGeneral };
+
 // ---- 4-pixel loads and stores of 16-bit values; lanes outside `valid` are never touched ----
 
 inline __m128i loadFour(const std::uint16_t* p, int valid) {
@@ -34,13 +38,6 @@ inline void storeFour(std::uint16_t* p, __m128i values, int valid) {
         if (valid & (1 << i)) p[i] = lanes[i];
 }
 
-// Four 32-bit lanes holding 0..0xFFFF to four 16-bit lanes (low half of the result).
-inline __m128i packToU16(__m128i v) {
-    const __m128i bias = _mm_set1_epi32(0x8000);
-    const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(v, bias), _mm_sub_epi32(v, bias));
-    return _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
-}
-
 inline __m128i select(__m128i mask, __m128i ifSet, __m128i ifClear) {
     return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
 }
@@ -49,14 +46,9 @@ inline int laneMask(__m128i mask) {
     return _mm_movemask_ps(_mm_castsi128_ps(mask));
 }
 
-// ---- texturing ----
-
-// floor() of the texel coordinate; out-of-range and NaN values are pinned first so that the
-// conversion is defined and the addressing below sees a plain integer.
+// floor() as int32. Out-of-range and NaN inputs give some int32 (the conversion's
+// 0x80000000), which every addressing path below maps onto the texture.
 inline __m128i floorToInt(__m128 coord) {
-    const __m128 limit = _mm_set1_ps(1073741824.0f);
-    coord = _mm_max_ps(coord, _mm_sub_ps(_mm_setzero_ps(), limit));  // NaN -> -limit
-    coord = _mm_min_ps(coord, limit);
     const __m128i truncated = _mm_cvttps_epi32(coord);
     const __m128 roundedUp = _mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), coord);
     return _mm_add_epi32(truncated, _mm_castps_si128(roundedUp));
@@ -69,107 +61,165 @@ inline __m128i addressScalar(__m128i index, int size, TextureAddress mode) {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
 }
 
-inline __m128i addressAxis(__m128i index, int size, bool pow2, TextureAddress mode) {
-    if (pow2 && mode == TextureAddress::kMirror) {
-        const __m128i m = _mm_and_si128(index, _mm_set1_epi32(2 * size - 1));
-        const __m128i vSize = _mm_set1_epi32(size);
-        const __m128i flipped = _mm_cmpeq_epi32(_mm_and_si128(m, vSize), vSize);
-        return _mm_xor_si128(m, _mm_and_si128(flipped, _mm_set1_epi32(2 * size - 1)));
-    }
-    if (pow2 && mode == TextureAddress::kWrap)
-        return _mm_and_si128(index, _mm_set1_epi32(size - 1));
+inline __m128i addressGeneral(__m128i index, int size, TextureAddress mode) {
     const __m128i inRange = _mm_and_si128(_mm_cmplt_epi32(index, _mm_set1_epi32(size)),
                                           _mm_cmpgt_epi32(index, _mm_set1_epi32(-1)));
     if (laneMask(inRange) == kAllLanes) return index;
     return addressScalar(index, size, mode);
 }
 
+// Per-triangle copies of the draw constants, kept in SIMD form.
+struct KernelConstants {
+    // texturing
+    const std::uint16_t* texels;
+    int width, height;
+    TextureAddress mode;
+    __m128i sizeLow;     // (width - 1, height - 1) in the low and high 16 bits of each lane
+    __m128i sizeBits;    // (width, height)
+    __m128i periodLow;   // (2 * width - 1, 2 * height - 1)
+    __m128i pitchPairs;  // (1, pitch), for u + v * pitch
+    __m128i texRedShift, texGreenMask, fiveBits;
+    // output
+    __m128i outRedShift;
+    __m128 channelMax[3];
+
+    explicit KernelConstants(const DrawContext& c) {
+        const TextureSampler& t = c.texture;
+        texels = t.texels;
+        width = t.width;
+        height = t.height;
+        mode = t.mode;
+        const auto pair = [](int low, int high) {
+            return _mm_set1_epi32(
+                static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
+                                          (static_cast<std::uint32_t>(low) & 0xFFFF)));
+        };
+        sizeLow = pair(t.width - 1, t.height - 1);
+        sizeBits = pair(t.width, t.height);
+        periodLow = pair(2 * t.width - 1, 2 * t.height - 1);
+        pitchPairs = pair(1, t.pitch);
+        texRedShift = _mm_cvtsi32_si128(t.redShift);
+        texGreenMask = _mm_set1_epi32(t.greenMask);
+        fiveBits = _mm_set1_epi32(31);
+        outRedShift = _mm_cvtsi32_si128(c.target.redShift);
+        for (int i = 0; i < 3; ++i) channelMax[i] = _mm_set1_ps(c.target.channelMax[i]);
+    }
+};
+
+// Texel offsets (u + v * pitch) for four pixels.
+template <TexturePath kTex>
+inline __m128i texelOffsets(const KernelConstants& k, __m128 u, __m128 v) {
+    __m128i uv;
+    if constexpr (kTex == TexturePath::kGeneral) {
+        uv = _mm_or_si128(addressGeneral(floorToInt(u), k.width, k.mode),
+                          _mm_slli_epi32(addressGeneral(floorToInt(v), k.height, k.mode), 16));
+    } else {
+        // Coordinates were moved to >= 0 by whole periods, so truncation is floor; a value
+        // that rounding left just below 0 truncates to texel 0, where mirroring puts -1 too.
+        // With power-of-two sizes the low 16 bits of the index decide the texel.
+        const __m128i iu = _mm_cvttps_epi32(u);
+        const __m128i iv = _mm_cvttps_epi32(v);
+        uv = _mm_or_si128(_mm_and_si128(iu, _mm_set1_epi32(0xFFFF)), _mm_slli_epi32(iv, 16));
+        if constexpr (kTex == TexturePath::kMirrorPow2) {
+            const __m128i m = _mm_and_si128(uv, k.periodLow);
+            const __m128i flip = _mm_cmpeq_epi16(_mm_and_si128(m, k.sizeBits), k.sizeBits);
+            uv = _mm_xor_si128(m, _mm_and_si128(flip, k.periodLow));
+        } else {
+            uv = _mm_and_si128(uv, k.sizeLow);
+        }
+    }
+    return _mm_madd_epi16(uv, k.pitchPairs);
+}
+
 struct Texel {
     __m128 r, g, b;  // channel values as stored: 0..31, or 0..63 for 6-bit green
 };
 
-inline Texel sampleTexture(const TextureSampler& t, __m128 u, __m128 v) {
-    const __m128i iu = addressAxis(floorToInt(u), t.width, t.widthIsPow2, t.mode);
-    const __m128i iv = addressAxis(floorToInt(v), t.height, t.heightIsPow2, t.mode);
-    // u + v * pitch with one 16-bit multiply-add: both fit in 15 bits.
-    const __m128i packed = _mm_or_si128(iu, _mm_slli_epi32(iv, 16));
-    const __m128i offsets = _mm_madd_epi16(packed, _mm_set1_epi32((t.pitch << 16) | 1));
+template <TexturePath kTex>
+inline Texel sampleTexture(const KernelConstants& k, __m128 u, __m128 v) {
     alignas(16) std::int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), offsets);
-    const __m128i texels =
-        _mm_setr_epi32(t.texels[at[0]], t.texels[at[1]], t.texels[at[2]], t.texels[at[3]]);
-    const __m128i five = _mm_set1_epi32(31);
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), texelOffsets<kTex>(k, u, v));
+    __m128i gathered = _mm_cvtsi32_si128(k.texels[at[0]]);
+    gathered = _mm_insert_epi16(gathered, k.texels[at[1]], 1);
+    gathered = _mm_insert_epi16(gathered, k.texels[at[2]], 2);
+    gathered = _mm_insert_epi16(gathered, k.texels[at[3]], 3);
+    const __m128i texels = _mm_unpacklo_epi16(gathered, _mm_setzero_si128());
     Texel out;
-    out.r =
-        _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(texels, _mm_cvtsi32_si128(t.redShift)), five));
-    out.g = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(texels, 5), _mm_set1_epi32(t.greenMask)));
-    out.b = _mm_cvtepi32_ps(_mm_and_si128(texels, five));
+    out.r = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(texels, k.texRedShift), k.fiveBits));
+    out.g = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(texels, 5), k.texGreenMask));
+    out.b = _mm_cvtepi32_ps(_mm_and_si128(texels, k.fiveBits));
     return out;
 }
 
 // ---- one row of four pixels ----
 
 struct RowAttributes {
-    __m128 value[kAttrCount];
+    __m128 q, z, u, v, r, g, b, sr, sg, sb;
 };
 
-// Scales a 0..max channel to its integer with the row's dither thresholds; NaN gives 0.
-inline __m128i quantize(__m128 channel, float max, __m128 threshold) {
-    channel = _mm_min_ps(_mm_max_ps(channel, _mm_setzero_ps()), _mm_set1_ps(max));
+// Channel (0..max) plus the dither threshold, truncated. Without specular the interpolated
+// colour cannot exceed max by more than rounding, which the threshold (< 1) absorbs, so only
+// the lower bound (which also turns NaN into 0) is needed.
+template <bool kClampHigh>
+inline __m128i quantize(__m128 channel, __m128 max, __m128 threshold) {
+    channel = _mm_max_ps(channel, _mm_setzero_ps());
+    if constexpr (kClampHigh) channel = _mm_min_ps(channel, max);
     return _mm_cvttps_epi32(_mm_add_ps(channel, threshold));
 }
 
-template <bool kTextured, bool kSpecular>
-inline __m128i shadeColour(const DrawContext& c, const RowAttributes& a, __m128 threshold) {
-    const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), a.value[kAttrQ]);
-    __m128 r = _mm_mul_ps(a.value[kAttrDiffuseR], w);
-    __m128 g = _mm_mul_ps(a.value[kAttrDiffuseG], w);
-    __m128 b = _mm_mul_ps(a.value[kAttrDiffuseB], w);
-    if constexpr (kTextured) {
-        const Texel t = sampleTexture(c.texture, _mm_mul_ps(a.value[kAttrU], w),
-                                      _mm_mul_ps(a.value[kAttrV], w));
+template <TexturePath kTex, bool kSpecular>
+inline __m128i shadeColour(const KernelConstants& k, const RowAttributes& a, __m128 threshold) {
+    const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), a.q);
+    __m128 r = _mm_mul_ps(a.r, w);
+    __m128 g = _mm_mul_ps(a.g, w);
+    __m128 b = _mm_mul_ps(a.b, w);
+    if constexpr (kTex != TexturePath::kNone) {
+        const Texel t = sampleTexture<kTex>(k, _mm_mul_ps(a.u, w), _mm_mul_ps(a.v, w));
         r = _mm_mul_ps(r, t.r);
         g = _mm_mul_ps(g, t.g);
         b = _mm_mul_ps(b, t.b);
     }
     if constexpr (kSpecular) {
-        r = _mm_add_ps(r, _mm_mul_ps(a.value[kAttrSpecularR], w));
-        g = _mm_add_ps(g, _mm_mul_ps(a.value[kAttrSpecularG], w));
-        b = _mm_add_ps(b, _mm_mul_ps(a.value[kAttrSpecularB], w));
+        r = _mm_add_ps(r, _mm_mul_ps(a.sr, w));
+        g = _mm_add_ps(g, _mm_mul_ps(a.sg, w));
+        b = _mm_add_ps(b, _mm_mul_ps(a.sb, w));
     }
-    const PixelTarget& target = c.target;
-    const __m128i ri = quantize(r, target.channelMax[0], threshold);
-    const __m128i gi = quantize(g, target.channelMax[1], threshold);
-    const __m128i bi = quantize(b, target.channelMax[2], threshold);
-    const __m128i pixel = _mm_or_si128(
-        _mm_or_si128(_mm_sll_epi32(ri, _mm_cvtsi32_si128(target.redShift)), _mm_slli_epi32(gi, 5)),
-        bi);
-    return packToU16(pixel);
+    const __m128i ri = quantize<kSpecular>(r, k.channelMax[0], threshold);
+    const __m128i gi = quantize<kSpecular>(g, k.channelMax[1], threshold);
+    const __m128i bi = quantize<kSpecular>(b, k.channelMax[2], threshold);
+    const __m128i pixel =
+        _mm_or_si128(_mm_or_si128(_mm_sll_epi32(ri, k.outRedShift), _mm_slli_epi32(gi, 5)), bi);
+    // 0..0xFFFF in 32-bit lanes to 16-bit lanes: shift into signed range, pack, shift back.
+    const __m128i bias = _mm_set1_epi32(0x8000);
+    const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(pixel, bias), _mm_sub_epi32(pixel, bias));
+    return _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
 }
 
-// Depth test (less or equal) and write; returns the surviving lanes.
-inline __m128i testDepth(const PixelTarget& target, __m128 z, __m128i cover, int valid,
-                         std::uint16_t* depthRow) {
-    z = _mm_min_ps(_mm_max_ps(z, _mm_setzero_ps()), _mm_set1_ps(65535.0f));
-    const __m128i depth = packToU16(_mm_cvtps_epi32(z));
-    const __m128i stored = loadFour(depthRow, valid);
-    const __m128i pass16 = _mm_cmpeq_epi16(_mm_subs_epu16(depth, stored), _mm_setzero_si128());
-    const __m128i pass = _mm_and_si128(cover, _mm_unpacklo_epi16(pass16, pass16));
-    if (target.zWrite && laneMask(pass) != 0)
-        storeFour(depthRow, select(_mm_packs_epi32(pass, pass), depth, stored), valid);
+// Depth test (less or equal) and write; returns the surviving lanes. Depth travels biased by
+// -32768 so that the saturating signed pack clamps it and signed compares order it.
+inline __m128i testDepth(bool zWrite, __m128 z, __m128i cover, int valid, std::uint16_t* depthRow) {
+    const __m128i flipTop = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i depth = _mm_packs_epi32(_mm_cvtps_epi32(z), _mm_cvtps_epi32(z));
+    const __m128i stored = _mm_xor_si128(loadFour(depthRow, valid), flipTop);
+    const __m128i fail16 = _mm_cmpgt_epi16(depth, stored);
+    const __m128i pass = _mm_andnot_si128(_mm_unpacklo_epi16(fail16, fail16), cover);
+    if (zWrite && laneMask(pass) != 0) {
+        const __m128i written = select(_mm_packs_epi32(pass, pass), depth, stored);
+        storeFour(depthRow, _mm_xor_si128(written, flipTop), valid);
+    }
     return pass;
 }
 
-template <bool kTextured, bool kSpecular, bool kDepth>
-inline void shadeRow(const DrawContext& c, const RowAttributes& a, __m128i cover, int valid,
-                     std::uint16_t* colorRow, std::uint16_t* depthRow, __m128 threshold) {
+template <TexturePath kTex, bool kSpecular, bool kDepth>
+inline void shadeRow(const KernelConstants& k, bool zWrite, const RowAttributes& a, __m128i cover,
+                     int valid, std::uint16_t* colorRow, std::uint16_t* depthRow,
+                     __m128 threshold) {
     if constexpr (kDepth) {
-        cover = testDepth(c.target, a.value[kAttrZ], cover, valid, depthRow);
+        cover = testDepth(zWrite, a.z, cover, valid, depthRow);
         if (laneMask(cover) == 0) return;
     }
-    const __m128i colour = shadeColour<kTextured, kSpecular>(c, a, threshold);
-    const int lanes = laneMask(cover);
-    if (lanes == kAllLanes && valid == kAllLanes) {
+    const __m128i colour = shadeColour<kTex, kSpecular>(k, a, threshold);
+    if (laneMask(cover) == kAllLanes && valid == kAllLanes) {
         storeFour(colorRow, colour, valid);
         return;
     }
@@ -179,30 +229,78 @@ inline void shadeRow(const DrawContext& c, const RowAttributes& a, __m128i cover
 
 // ---- block traversal ----
 
-// Per-triangle constants of the walk, held in SIMD form.
+// Per-triangle constants of the walk.
 struct WalkConstants {
     __m128i edgeLanes[3];                   // a * (0, 1, 2, 3)
     __m128i edgeRow[3];                     // b
+    std::int64_t edgeBlock[3];              // a * 4: the step from one block to the next
     std::int64_t blockMax[3], blockMin[3];  // largest and smallest change of E inside a block
-    __m128 attrLanes[kAttrCount];           // ddx * (0, 1, 2, 3)
-    __m128 attrRow[kAttrCount];             // ddy
+    RowAttributes lanes;                    // ddx * (0, 1, 2, 3)
+    RowAttributes block;                    // ddx * 4
+    RowAttributes row;                      // ddy
 };
+
+inline RowAttributes broadcast(const float* values, __m128 scale) {
+    const auto at = [&](int i) { return _mm_mul_ps(_mm_set1_ps(values[i]), scale); };
+    return {at(kAttrQ),         at(kAttrZ),        at(kAttrU),        at(kAttrV),
+            at(kAttrDiffuseR),  at(kAttrDiffuseG), at(kAttrDiffuseB), at(kAttrSpecularR),
+            at(kAttrSpecularG), at(kAttrSpecularB)};
+}
 
 inline void prepareWalk(const TriangleSetup& t, WalkConstants& w) {
     for (int e = 0; e < 3; ++e) {
         const auto a = static_cast<std::int32_t>(t.a[e]);
         w.edgeLanes[e] = _mm_setr_epi32(0, a, 2 * a, 3 * a);
         w.edgeRow[e] = _mm_set1_epi32(static_cast<std::int32_t>(t.b[e]));
+        w.edgeBlock[e] = 4 * t.a[e];
         w.blockMax[e] =
             3 * std::max<std::int64_t>(t.a[e], 0) + 3 * std::max<std::int64_t>(t.b[e], 0);
         w.blockMin[e] =
             3 * std::min<std::int64_t>(t.a[e], 0) + 3 * std::min<std::int64_t>(t.b[e], 0);
     }
-    const __m128 lanes = _mm_setr_ps(0, 1, 2, 3);
-    for (int k = 0; k < kAttrCount; ++k) {
-        w.attrLanes[k] = _mm_mul_ps(_mm_set1_ps(t.ddx[k]), lanes);
-        w.attrRow[k] = _mm_set1_ps(t.ddy[k]);
+    w.lanes = broadcast(t.ddx, _mm_setr_ps(0, 1, 2, 3));
+    w.block = broadcast(t.ddx, _mm_set1_ps(4));
+    w.row = broadcast(t.ddy, _mm_set1_ps(1));
+}
+
+// Applies `op` to each attribute that this kernel reads.
+template <TexturePath kTex, bool kSpecular, bool kDepth, typename Op>
+inline void forUsed(RowAttributes& a, const RowAttributes& b, Op op) {
+    a.q = op(a.q, b.q);
+    if constexpr (kDepth) a.z = op(a.z, b.z);
+    if constexpr (kTex != TexturePath::kNone) {
+        a.u = op(a.u, b.u);
+        a.v = op(a.v, b.v);
     }
+    a.r = op(a.r, b.r);
+    a.g = op(a.g, b.g);
+    a.b = op(a.b, b.b);
+    if constexpr (kSpecular) {
+        a.sr = op(a.sr, b.sr);
+        a.sg = op(a.sg, b.sg);
+        a.sb = op(a.sb, b.sb);
+    }
+}
+
+inline __m128 addVectors(__m128 a, __m128 b) {
+    return _mm_add_ps(a, b);
+}
+
+// The attributes at lanes x = bx .. bx + 3 of row y.
+template <TexturePath kTex, bool kSpecular, bool kDepth>
+inline RowAttributes rowStart(const TriangleSetup& t, const WalkConstants& w, int bx, int y) {
+    alignas(16) float start[kAttrSlots];
+    const __m128 offX = _mm_set1_ps(static_cast<float>(bx) - t.refX);
+    const __m128 offY = _mm_set1_ps(static_cast<float>(y) - t.refY);
+    for (int i = 0; i < kAttrSlots; i += 4) {
+        const __m128 v = _mm_add_ps(_mm_load_ps(t.base + i),
+                                    _mm_add_ps(_mm_mul_ps(_mm_load_ps(t.ddx + i), offX),
+                                               _mm_mul_ps(_mm_load_ps(t.ddy + i), offY)));
+        _mm_store_ps(start + i, v);
+    }
+    RowAttributes a = broadcast(start, _mm_set1_ps(1));
+    forUsed<kTex, kSpecular, kDepth>(a, w.lanes, addVectors);
+    return a;
 }
 
 // Edge values can be far larger than 32 bits allow away from the triangle, but inside one
@@ -213,88 +311,103 @@ inline std::int32_t pinEdge(std::int64_t e) {
     return static_cast<std::int32_t>(std::clamp(e, -kLimit, kLimit));
 }
 
+inline __m128i laneMaskVector(int lanes) {
+    return _mm_setr_epi32(lanes & 1 ? -1 : 0, lanes & 2 ? -1 : 0, lanes & 4 ? -1 : 0,
+                          lanes & 8 ? -1 : 0);
+}
+
+// Lanes of the block starting at bx that lie inside the scissor rectangle.
 inline int scissorLanes(const PixelTarget& target, int bx) {
+    if (bx >= target.minX && bx + 3 <= target.maxX) return kAllLanes;
     int valid = 0;
     for (int i = 0; i < 4; ++i)
         if (bx + i >= target.minX && bx + i <= target.maxX) valid |= 1 << i;
     return valid;
 }
 
-template <bool kTextured, bool kSpecular, bool kDepth>
+template <TexturePath kTex, bool kSpecular, bool kDepth>
 void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c) {
     const PixelTarget& target = c.target;
+    const KernelConstants k(c);
     WalkConstants w;
     prepareWalk(t, w);
+    const int firstBlockX = t.minX & ~3;
 
     for (int by = t.minY & ~3; by <= t.maxY; by += 4) {
         const int firstRow = std::max(by, t.minY);
         const int lastRow = std::min(by + 3, t.maxY);
-        for (int bx = t.minX & ~3; bx <= t.maxX; bx += 4) {
-            std::int64_t e[3];
-            bool inside = true;
-            bool outside = false;
-            for (int k = 0; k < 3; ++k) {
-                e[k] = t.a[k] * bx + t.b[k] * firstRow + t.c[k];
-                outside = outside || e[k] + w.blockMax[k] < 0;
-                inside = inside && e[k] + w.blockMin[k] >= 0;
-            }
-            if (outside) continue;
+        // Exact 64-bit edge values at the first block, stepped exactly from block to block;
+        // the attributes of every block come from this row start by one multiply-add.
+        std::int64_t e[3];
+        for (int i = 0; i < 3; ++i) e[i] = t.a[i] * firstBlockX + t.b[i] * firstRow + t.c[i];
+        const RowAttributes start = rowStart<kTex, kSpecular, kDepth>(t, w, firstBlockX, firstRow);
+        const std::ptrdiff_t colorOffset =
+            static_cast<std::ptrdiff_t>(firstRow) * target.colorPitch + firstBlockX;
+        const std::ptrdiff_t depthOffset =
+            static_cast<std::ptrdiff_t>(firstRow) * target.depthPitch + firstBlockX;
 
+        for (int bx = firstBlockX, n = 0; bx <= t.maxX; bx += 4, ++n) {
+            if (n > 0)
+                for (int i = 0; i < 3; ++i) e[i] += w.edgeBlock[i];
+            if (e[0] + w.blockMax[0] < 0 || e[1] + w.blockMax[1] < 0 || e[2] + w.blockMax[2] < 0)
+                continue;
+            const bool inside =
+                e[0] + w.blockMin[0] >= 0 && e[1] + w.blockMin[1] >= 0 && e[2] + w.blockMin[2] >= 0;
             __m128i edge[3];
-            for (int k = 0; k < 3; ++k)
-                edge[k] = _mm_add_epi32(_mm_set1_epi32(pinEdge(e[k])), w.edgeLanes[k]);
+            if (!inside)
+                for (int i = 0; i < 3; ++i)
+                    edge[i] = _mm_add_epi32(_mm_set1_epi32(pinEdge(e[i])), w.edgeLanes[i]);
 
-            alignas(16) float start[kAttrSlots];
-            const __m128 offX = _mm_set1_ps(static_cast<float>(bx) - t.refX);
-            const __m128 offY = _mm_set1_ps(static_cast<float>(firstRow) - t.refY);
-            for (int i = 0; i < kAttrSlots; i += 4) {
-                const __m128 v = _mm_add_ps(_mm_load_ps(t.base + i),
-                                            _mm_add_ps(_mm_mul_ps(_mm_load_ps(t.ddx + i), offX),
-                                                       _mm_mul_ps(_mm_load_ps(t.ddy + i), offY)));
-                _mm_store_ps(start + i, v);
-            }
-            RowAttributes attrs;
-            for (int k = 0; k < kAttrCount; ++k)
-                attrs.value[k] = _mm_add_ps(_mm_set1_ps(start[k]), w.attrLanes[k]);
+            RowAttributes attrs = start;
+            const __m128 blocks = _mm_set1_ps(static_cast<float>(n));
+            forUsed<kTex, kSpecular, kDepth>(attrs, w.block, [blocks](__m128 a, __m128 step) {
+                return _mm_add_ps(a, _mm_mul_ps(step, blocks));
+            });
 
             const int valid = scissorLanes(target, bx);
-            const __m128i validMask = _mm_setr_epi32(valid & 1 ? -1 : 0, valid & 2 ? -1 : 0,
-                                                     valid & 4 ? -1 : 0, valid & 8 ? -1 : 0);
+            const __m128i validMask = laneMaskVector(valid);
+            std::uint16_t* colorRow = target.color + colorOffset + 4 * n;
+            std::uint16_t* depthRow = kDepth ? target.depth + depthOffset + 4 * n : nullptr;
             for (int y = firstRow; y <= lastRow; ++y) {
                 __m128i cover = validMask;
                 if (!inside) {
                     const __m128i any = _mm_or_si128(_mm_or_si128(edge[0], edge[1]), edge[2]);
                     cover = _mm_andnot_si128(_mm_srai_epi32(any, 31), cover);
+                    for (int i = 0; i < 3; ++i) edge[i] = _mm_add_epi32(edge[i], w.edgeRow[i]);
                 }
-                if (laneMask(cover) != 0) {
-                    std::uint16_t* colorRow =
-                        target.color + static_cast<std::ptrdiff_t>(y) * target.colorPitch + bx;
-                    std::uint16_t* depthRow =
-                        kDepth
-                            ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + bx
-                            : nullptr;
-                    shadeRow<kTextured, kSpecular, kDepth>(c, attrs, cover, valid, colorRow,
-                                                           depthRow,
-                                                           _mm_load_ps(target.ditherRows[y & 3]));
-                }
-                for (int k = 0; k < 3; ++k) edge[k] = _mm_add_epi32(edge[k], w.edgeRow[k]);
-                for (int k = 0; k < kAttrCount; ++k)
-                    attrs.value[k] = _mm_add_ps(attrs.value[k], w.attrRow[k]);
+                if (laneMask(cover) != 0)
+                    shadeRow<kTex, kSpecular, kDepth>(k, target.zWrite, attrs, cover, valid,
+                                                      colorRow, depthRow,
+                                                      _mm_load_ps(target.ditherRows[y & 3]));
+                forUsed<kTex, kSpecular, kDepth>(attrs, w.row, addVectors);
+                colorRow += target.colorPitch;
+                if constexpr (kDepth) depthRow += target.depthPitch;
             }
         }
     }
 }
 
+template <TexturePath kTex>
+RasterizeFn selectForTexture(bool specular, bool depthTest) {
+    if (specular)
+        return depthTest ? rasterizeTriangle<kTex, true, true>
+                         : rasterizeTriangle<kTex, true, false>;
+    return depthTest ? rasterizeTriangle<kTex, false, true> : rasterizeTriangle<kTex, false, false>;
+}
+
 }  // namespace
 
-RasterizeFn selectRasterizer(bool textured, bool specular, bool depthTest) {
-    static constexpr RasterizeFn kKernels[8] = {
-        rasterizeTriangle<false, false, false>, rasterizeTriangle<false, false, true>,
-        rasterizeTriangle<false, true, false>,  rasterizeTriangle<false, true, true>,
-        rasterizeTriangle<true, false, false>,  rasterizeTriangle<true, false, true>,
-        rasterizeTriangle<true, true, false>,   rasterizeTriangle<true, true, true>,
-    };
-    return kKernels[(textured ? 4 : 0) | (specular ? 2 : 0) | (depthTest ? 1 : 0)];
+RasterizeFn selectRasterizer(const DrawContext& c) {
+    const bool specular = c.lighting.specularOn;
+    const bool depthTest = c.target.depth != nullptr;
+    if (!c.textured) return selectForTexture<TexturePath::kNone>(specular, depthTest);
+    const TextureSampler& t = c.texture;
+    const bool pow2 = t.widthIsPow2 && t.heightIsPow2;
+    if (pow2 && t.mode == TextureAddress::kMirror)
+        return selectForTexture<TexturePath::kMirrorPow2>(specular, depthTest);
+    if (pow2 && t.mode == TextureAddress::kWrap)
+        return selectForTexture<TexturePath::kWrapPow2>(specular, depthTest);
+    return selectForTexture<TexturePath::kGeneral>(specular, depthTest);
 }
 
 }  // namespace sw

@@ -6,7 +6,7 @@
 
 namespace sw {
 
-// The kernel specialised for the draw's texture, specular and depth-test switches.
-RasterizeFn selectRasterizer(bool textured, bool specular, bool depthTest);
+// The kernel specialised for the draw's texturing, specular and depth-test settings.
+RasterizeFn selectRasterizer(const DrawContext& context);
 
 }  // namespace sw

@@ -40,6 +40,7 @@ void Rasterizer::Impl::drawUnclipped(const D3DVERTEX* in, ShadedVertex (&v)[3]) 
         if (!projectPosition(context, v[i], s[i], invW[i])) return;
     if (isCulled(screenArea(s[0], s[1], s[2]), context.cull)) return;
     lightTriangle(in, v);
+    shiftTexturePeriods(context, v, 3);
     for (int i = 0; i < 3; ++i) projectAttributes(context, v[i], invW[i], s[i]);
     rasterize(s[0], s[1], s[2]);
 }
@@ -50,6 +51,7 @@ void Rasterizer::Impl::drawClipped(const D3DVERTEX* in, ShadedVertex (&v)[3], un
     lightTriangle(in, v);
     ShadedVertex polygon[kMaxClippedVertices];
     const int count = clipTriangle(context, v, planes, polygon);
+    if (count > 0) shiftTexturePeriods(context, polygon, count);
     ScreenVertex s[kMaxClippedVertices];
     for (int i = 0; i < count; ++i) {
         float invW;

@@ -2,6 +2,7 @@
 // to the snapped screen position. Inline: it runs for every vertex of every frame.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -98,6 +99,24 @@ inline void copyColours(const ShadedVertex& from, ShadedVertex& to) {
     }
 }
 
+// Moves u (or v) of the vertices by a whole number of texture periods so that none is
+// negative. The picture is unchanged, and the pixel stage may truncate instead of flooring.
+inline void shiftToNonNegative(float period, float ShadedVertex::*coordinate, ShadedVertex* v,
+                               int count) {
+    float lowest = v[0].*coordinate;
+    for (int i = 1; i < count; ++i) lowest = std::min(lowest, v[i].*coordinate);
+    if (lowest >= 0 || !(lowest > -1e30f)) return;
+    float shift = std::floor(lowest / period) * period;
+    if (lowest - shift < 0) shift -= period;
+    for (int i = 0; i < count; ++i) v[i].*coordinate -= shift;
+}
+
+inline void shiftTexturePeriods(const DrawContext& c, ShadedVertex* v, int count) {
+    if (!c.textured || c.texture.period == 0) return;
+    shiftToNonNegative(c.texture.period, &ShadedVertex::u, v, count);
+    shiftToNonNegative(c.texture.period, &ShadedVertex::v, v, count);
+}
+
 // Projects and snaps the position; false when the result is unusable (the caller drops the
 // triangle). Screen coordinates are bounded by the guard band, so the limit only catches
 // values that no clipped vertex can reach.
@@ -118,7 +137,7 @@ inline void projectAttributes(const DrawContext& c, const ShadedVertex& v, float
     const float q = c.perspective ? invW : 1.0f;
     const float depth = c.zOffset + c.zScale * (v.z * invW);
     out.attr[kAttrQ] = q;
-    out.attr[kAttrZ] = depth > 0 ? (depth < 65535.0f ? depth : 65535.0f) : 0.0f;
+    out.attr[kAttrZ] = (depth > 0 ? (depth < 65535.0f ? depth : 65535.0f) : 0.0f) - kDepthBias;
     out.attr[kAttrU] = v.u * static_cast<float>(c.texture.width) * q;
     out.attr[kAttrV] = v.v * static_cast<float>(c.texture.height) * q;
     for (int i = 0; i < 3; ++i) {
