@@ -63,6 +63,30 @@ float toFloat(double value) {
     return static_cast<float>(value);
 }
 
+// The exporter's numbers ("-12.3456") have few digits and no exponent. Then digits / 10^k is a
+// division of two exactly representable doubles, which IEEE arithmetic rounds correctly.
+bool shortDecimal(const char* p, const char* end, double& value) {
+    constexpr int kMaxDigits = 15;  // below 2^53: the digits are exact in a double
+    constexpr double kPowersOfTen[kMaxDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t digits = 0;
+    int count = 0;
+    int fraction = 0;
+    for (; p < end && isDigit(*p); ++p, ++count) {
+        if (count == kMaxDigits) return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && isDigit(*p); ++p, ++count, ++fraction) {
+            if (count == kMaxDigits) return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+    }
+    if (count == 0 || (p < end && (*p == 'e' || *p == 'E'))) return false;
+    value = static_cast<double>(digits) / kPowersOfTen[fraction];
+    return true;
+}
+
 void readReals(Tokens& tokens, float* out, int count) {
     for (int i = 0; i < count; ++i) out[i] = tokens.real();
 }
@@ -100,6 +124,7 @@ float parseReal(std::string_view token) {
     if (mantissa == end || !(isDigit(*mantissa) || *mantissa == '.')) return 0.0f;
 
     double value = 0.0;
+    if (shortDecimal(mantissa, end, value)) return toFloat(mantissa != p ? -value : value);
     const auto [stop, error] = std::from_chars(p, end, value, std::chars_format::general);
     if (error == std::errc::invalid_argument) return 0.0f;
     if (error == std::errc::result_out_of_range) {

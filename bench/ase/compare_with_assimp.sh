@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Reads one generated scene of more than 100 MB with aseplay --info and with assimp's ASE importer
+# (`assimp info`, Debian package assimp-utils) and prints wall time, speed and peak memory of each.
+# Usage: bench/ase/compare_with_assimp.sh [BUILD_DIR] (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build}
+command -v assimp >/dev/null || { echo "assimp is missing: apt-get install assimp-utils" >&2; exit 1; }
+cmake --build "$build" --target aseplay aseplay-scenegen >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+scene="$work/large.ase"
+"$build/aseplay-scenegen" --objects 7 --faces 45000 --materials 7 --pos-track bezier \
+  --rot-track tcb -o "$scene"
+bytes=$(stat -c %s "$scene")
+cat "$scene" >/dev/null  # both readers start from the page cache
+
+measure() {  # name, command...
+  local name=$1
+  shift
+  /usr/bin/time -v "$@" >/dev/null 2>"$work/time.txt" || true
+  local wall rss
+  wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt")
+  rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+  awk -v name="$name" -v wall="$wall" -v rss="$rss" -v bytes="$bytes" 'BEGIN {
+    n = split(wall, part, ":"); seconds = 0
+    for (i = 1; i <= n; i++) seconds = seconds * 60 + part[i]
+    printf "%-8s %7.2f s  %7.1f MB/s  peak %7.1f MB  (file %.1f MB)\n",
+           name, seconds, bytes / 1e6 / seconds, rss / 1024, bytes / 1e6 }'
+}
+
+measure aseplay "$build/aseplay" --info --scene "$scene"
+measure assimp assimp info "$scene"
