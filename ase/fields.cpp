@@ -24,24 +24,63 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Walks the tokens of one NUL-terminated line.
+bool shortDecimal(const char*& p, const char* end, double& value);
+
+// Walks the tokens of one NUL-terminated line. Numbers are converted in the same pass that finds
+// the token's end when they have the exporter's plain form; anything else takes the general way.
 class Tokens {
   public:
     explicit Tokens(const char* line) : p_(line) {}
 
     std::string_view next() {
-        while (isSpace(*p_)) ++p_;
+        skipSpace();
         const char* start = p_;
-        while (*p_ != '\0' && !isSpace(*p_)) ++p_;
+        skipToken();
         return std::string_view(start, static_cast<std::size_t>(p_ - start));
     }
     void skip(int count) {
         for (int i = 0; i < count; ++i) next();
     }
-    std::int64_t integer() { return parseInteger(next()); }
-    float real() { return parseReal(next()); }
+
+    std::int64_t integer() {
+        skipSpace();
+        const char* start = p_;
+        const bool negative = *p_ == '-';
+        const char* q = negative ? p_ + 1 : p_;
+        std::int64_t value = 0;
+        int digits = 0;
+        for (; isDigit(*q) && digits < 18; ++q, ++digits) value = value * 10 + (*q - '0');
+        if (digits > 0 && isTokenEnd(*q)) {  // short enough that it cannot saturate
+            p_ = q;
+            return negative ? -value : value;
+        }
+        skipToken();
+        return parseInteger(std::string_view(start, static_cast<std::size_t>(p_ - start)));
+    }
+
+    float real() {
+        skipSpace();
+        const char* start = p_;
+        const bool negative = *p_ == '-';
+        const char* q = negative ? p_ + 1 : p_;
+        double value = 0.0;
+        if (shortDecimal(q, nullptr, value) && isTokenEnd(*q)) {
+            p_ = q;
+            return static_cast<float>(negative ? -value : value);  // below 1e15: no overflow
+        }
+        skipToken();
+        return parseReal(std::string_view(start, static_cast<std::size_t>(p_ - start)));
+    }
 
   private:
+    static bool isTokenEnd(char c) { return c == '\0' || isSpace(c); }
+    void skipSpace() {
+        while (isSpace(*p_)) ++p_;
+    }
+    void skipToken() {
+        while (!isTokenEnd(*p_)) ++p_;
+    }
+
     const char* p_;
 };
 
@@ -64,26 +103,31 @@ float toFloat(double value) {
 }
 
 // The exporter's numbers ("-12.3456") have few digits and no exponent. Then digits / 10^k is a
-// division of two exactly representable doubles, which IEEE arithmetic rounds correctly.
-bool shortDecimal(const char* p, const char* end, double& value) {
+// division of two exactly representable doubles, which IEEE arithmetic rounds correctly. Reads
+// from p up to `end` (or up to the first character that is not part of the number when `end` is
+// null) and leaves p after the number.
+bool shortDecimal(const char*& p, const char* end, double& value) {
     constexpr int kMaxDigits = 15;  // below 2^53: the digits are exact in a double
     constexpr double kPowersOfTen[kMaxDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const auto more = [&](const char* q) { return (end == nullptr || q < end) && isDigit(*q); };
+    const char* q = p;
     std::uint64_t digits = 0;
     int count = 0;
     int fraction = 0;
-    for (; p < end && isDigit(*p); ++p, ++count) {
+    for (; more(q); ++q, ++count) {
         if (count == kMaxDigits) return false;
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        digits = digits * 10 + static_cast<std::uint64_t>(*q - '0');
     }
-    if (p < end && *p == '.') {
-        for (++p; p < end && isDigit(*p); ++p, ++count, ++fraction) {
+    if ((end == nullptr || q < end) && *q == '.') {
+        for (++q; more(q); ++q, ++count, ++fraction) {
             if (count == kMaxDigits) return false;
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+            digits = digits * 10 + static_cast<std::uint64_t>(*q - '0');
         }
     }
-    if (count == 0 || (p < end && (*p == 'e' || *p == 'E'))) return false;
+    if (count == 0 || ((end == nullptr || q < end) && (*q == 'e' || *q == 'E'))) return false;
     value = static_cast<double>(digits) / kPowersOfTen[fraction];
+    p = q;
     return true;
 }
 
@@ -124,7 +168,8 @@ float parseReal(std::string_view token) {
     if (mantissa == end || !(isDigit(*mantissa) || *mantissa == '.')) return 0.0f;
 
     double value = 0.0;
-    if (shortDecimal(mantissa, end, value)) return toFloat(mantissa != p ? -value : value);
+    const char* number = mantissa;
+    if (shortDecimal(number, end, value)) return toFloat(mantissa != p ? -value : value);
     const auto [stop, error] = std::from_chars(p, end, value, std::chars_format::general);
     if (error == std::errc::invalid_argument) return 0.0f;
     if (error == std::errc::result_out_of_range) {

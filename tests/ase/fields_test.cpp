@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -95,6 +96,9 @@ TEST(ParseReal, ShortDecimalsMatchTheCorrectlyRoundedDouble) {
         if (fraction == 0) text[std::strlen(text) - 1] = '\0';  // "%0*lld" printed a lone 0
         const float expected = static_cast<float>(std::strtod(text, nullptr));
         ASSERT_EQ(parseReal(text), expected) << text;
+        float field = 0.0f;  // the same number met inside a line
+        parseFloat(field, (std::string("*X\t") + text + "\r").c_str());
+        ASSERT_EQ(field, expected) << text;
     }
 }
 
