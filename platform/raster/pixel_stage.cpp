@@ -353,7 +353,7 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c) {
                 continue;
             const bool inside =
                 e[0] + w.blockMin[0] >= 0 && e[1] + w.blockMin[1] >= 0 && e[2] + w.blockMin[2] >= 0;
-            __m128i edge[3];
+            __m128i edge[3] = {};  // only read when the block is not wholly inside
             if (!inside)
                 for (int i = 0; i < 3; ++i)
                     edge[i] = _mm_add_epi32(_mm_set1_epi32(pinEdge(e[i])), w.edgeLanes[i]);
