@@ -8,12 +8,12 @@ namespace {
 
 // A PCX file: a header that only carries xMax and yMax, then the given picture data.
 std::vector<std::uint8_t> pcxFile(int xMax, int yMax, const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> file(kPcxHeaderSize, 0);
+    std::vector<std::uint8_t> file(kPcxHeaderSize + data.size(), 0);
     file[8] = static_cast<std::uint8_t>(xMax);
     file[9] = static_cast<std::uint8_t>(xMax >> 8);
     file[10] = static_cast<std::uint8_t>(yMax);
     file[11] = static_cast<std::uint8_t>(yMax >> 8);
-    file.insert(file.end(), data.begin(), data.end());
+    for (std::size_t i = 0; i < data.size(); ++i) file[kPcxHeaderSize + i] = data[i];
     return file;
 }
 

@@ -1,0 +1,46 @@
+// The display work of one frame, without the scene: clear, stretched backdrop, copy to the back
+// buffer, frame-rate text, flip. Shared by the allocation test and the benchmark.
+#pragma once
+
+#include <cstring>
+
+#include "display/device_setup.h"
+#include "platform/headless/headless_presenter.h"
+#include "platform/software/software_display.h"
+
+struct FramePath {
+    HeadlessPresenter presenter;
+    DisplayObjects display;
+    IDirectDrawSurface4* backdrop = nullptr;
+
+    // False when the display cannot be brought up.
+    bool bringUp(DWORD backdropWidth, DWORD backdropHeight) {
+        if (FAILED(setupDevice(display, nullptr, makeSoftwareDirectDrawCreate({{}, &presenter})))) {
+            return false;
+        }
+        DDSURFACEDESC2 desc;
+        std::memset(&desc, 0, sizeof desc);
+        desc.dwSize = kDDSurfaceDesc2Size;
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        desc.dwWidth = backdropWidth;
+        desc.dwHeight = backdropHeight;
+        return SUCCEEDED(display.ddraw4->CreateSurface(&desc, &backdrop, nullptr));
+    }
+    ~FramePath() { releaseAndClear(backdrop); }
+
+    void frame() {
+        D3DRECT all{0, 0, display.screenWidth, display.screenHeight};
+        display.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        display.device->BeginScene();
+        display.renderTarget->Blt(nullptr, backdrop, nullptr, DDBLT_WAIT, nullptr);
+        display.device->EndScene();
+        display.backBuffer->BltFast(0, 0, display.renderTarget, nullptr, DDBLTFAST_WAIT);
+        HDC dc = nullptr;
+        if (SUCCEEDED(display.backBuffer->GetDC(&dc))) {
+            TextOutA(dc, 10, 10, "60", 2);
+            display.backBuffer->ReleaseDC(dc);
+        }
+        display.primarySurface->Flip(nullptr, DDFLIP_WAIT);
+    }
+};
