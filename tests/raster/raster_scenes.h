@@ -37,7 +37,9 @@ struct Frame {
     sw::ColorTarget color() { return color_; }
     sw::DepthTarget* depth() { return &depth_; }
     std::uint16_t& pixel(int x, int y) { return colorStore[index(x, y)]; }
+    std::uint16_t pixel(int x, int y) const { return colorStore[index(x, y)]; }
     std::uint16_t& depthAt(int x, int y) { return depthStore[index(x, y)]; }
+    std::uint16_t depthAt(int x, int y) const { return depthStore[index(x, y)]; }
     void clear(std::uint16_t colour, std::uint16_t depthValue = 0xFFFF);
     bool guardsIntact(std::uint16_t colourSentinel, std::uint16_t depthSentinel) const;
     RgbImage toRgb() const;
