@@ -5,11 +5,12 @@
 
 namespace {
 
+// The monotonic clock counts from system start, as the platform's millisecond clock does; callers
+// that start from a reading of 0 thus see more than a second pass at their first reading.
 DWORD steadyMilliseconds() {
-    static const auto start = std::chrono::steady_clock::now();
-    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<DWORD>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
 }
 
 std::function<DWORD()>& timeSource() {

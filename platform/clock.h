@@ -5,7 +5,7 @@
 
 #include "platform/d3dtypes.h"
 
-// Milliseconds since an arbitrary start; wraps around after 2^32 ms.
+// Milliseconds since system start; wraps around after 2^32 ms.
 DWORD timeGetTime();
 
 // Replaces the clock while alive (tests); the previous source comes back when it ends.
