@@ -1,6 +1,8 @@
 // Scenes from the generator read back completely and hold what the generator was asked for.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "scene_text.h"
 #include "tools/scenegen/scene_writer.h"
 
@@ -64,6 +66,23 @@ TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
             messages.ends_with("2 Light Compelete!!1 Camera Compelete!!Read ASE Complete!!"))
             << messages;
     }
+}
+
+TEST(GeneratedScene, LargeMeshKeepsEveryVertexOnItsBall) {
+    // Five-digit vertex and face numbers must stay separate tokens from their labels.
+    SceneGenOptions options;
+    options.facesPerObject = 25000;
+    Scene scene;
+    ASSERT_EQ(readText(generate(options), scene), 0);
+    const GeomObject& object = scene.geomObjects.at(0);
+    ASSERT_GT(object.vertexCount, 10000);
+    const D3DVECTOR centre = object.nodeTm.tmPos;
+    for (const D3DVECTOR& v : object.vertices) {
+        const double dx = v.x - centre.x, dy = v.y - centre.y, dz = v.z - centre.z;
+        ASSERT_NEAR(std::sqrt(dx * dx + dy * dy + dz * dz), 20.0, 1e-3);
+    }
+    EXPECT_EQ(object.faces.back().c, object.texFaces.back().c);
+    EXPECT_EQ(object.vertexNormals.back().vertexIndex, object.faces.back().c);
 }
 
 TEST(GeneratedScene, SameSeedSameText) {

@@ -45,10 +45,11 @@ class Out {
         buffer_.append(digits, result.ptr);
         return *this;
     }
-    // Right-aligned in five columns, as the exporter writes list numbers.
+    // A space, then the number right-aligned in four columns, as the exporter writes list numbers
+    // ("*MESH_FACE    0:    A:    0"); longer numbers still stay apart from the label.
     Out& padded(long value) {
         char digits[32];
-        const int n = std::snprintf(digits, sizeof digits, "%5ld", value);
+        const int n = std::snprintf(digits, sizeof digits, " %4ld", value);
         buffer_.append(digits, static_cast<std::size_t>(n));
         return *this;
     }
