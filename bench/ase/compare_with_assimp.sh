@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Reads one generated scene of more than 100 MB with aseplay --info and with assimp's ASE importer
-# (`assimp info`, Debian package assimp-utils) and prints wall time, speed and peak memory of each.
+# (`assimp info`, Debian package assimp-utils; raw and with post-processing) and prints wall time,
+# speed and peak memory of each.
 # Usage: bench/ase/compare_with_assimp.sh [BUILD_DIR] (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -29,9 +30,10 @@ measure() {  # name, command...
     rss=$kilobytes
   done
   awk -v name="$name" -v seconds="$best" -v rss="$rss" -v bytes="$bytes" 'BEGIN {
-    printf "%-8s %6.2f s  %7.1f MB/s  peak %7.1f MB  (file %.1f MB)\n",
+    printf "%-9s %6.2f s  %7.1f MB/s  peak %7.1f MB  (file %.1f MB)\n",
            name, seconds, bytes / 1e6 / seconds, rss / 1024, bytes / 1e6 }'
 }
 
 measure aseplay "$build/aseplay" --info --scene "$scene"
-measure assimp assimp info "$scene"
+measure assimp-r assimp info "$scene" -r  # the importer alone (no post-processing)
+measure assimp assimp info "$scene"       # with its default post-processing
