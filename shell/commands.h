@@ -3,5 +3,13 @@
 
 #include "shell/options.h"
 
+// Exit code of a fatal display set-up failure: E_FAIL's low byte, as the process sees it.
+constexpr int kDisplaySetupFailed = 5;
+constexpr int kRunFailed = 1;
+
 int runInfo(const Options& options);
 int runExportObj(const Options& options);
+// Plays the scene in a window, full screen or headless until closed or --frames is reached.
+int runPlayer(const Options& options);
+// Renders headless as fast as possible and prints frames/s, frame-time percentiles and peak RSS.
+int runBench(const Options& options);

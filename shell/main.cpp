@@ -11,15 +11,48 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-void describeOptions(CLI::App& app, Options& options) {
+void describeFiles(CLI::App& app, Options& options) {
     app.add_option("-C", options.directory, "Run in DIR (the scene files are read from there)")
         ->option_text("DIR");
     app.add_option("--scene", options.scenePath, "Scene file to read")->capture_default_str();
+    app.add_option("--background", options.backgroundPath, "Background picture (24-bit PCX)")
+        ->capture_default_str();
+    app.add_option("--texture", options.texturePath, "Texture picture (.spr)")
+        ->capture_default_str();
+}
+
+void describeModes(CLI::App& app, Options& options) {
     app.add_flag("--info", options.info, "Read the scene and print what it holds as JSON");
     app.add_option("--export-obj", options.exportObjPath,
                    "Pose the scene at --frame and write it as a Wavefront OBJ file")
         ->option_text("FILE");
-    app.add_option("--frame", options.frame, "Frame number to pose")->capture_default_str();
+    app.add_flag("--window", options.window, "Play in a 640x480 window instead of full screen");
+    app.add_flag("!--no-vsync", options.vsync, "Do not wait for the display's refresh to flip");
+    app.add_flag("--headless", options.headless, "Play without any window or display");
+    app.add_flag("--bench", options.bench,
+                 "Render headless as fast as possible (--frames, default 600) and print frames/s, "
+                 "frame-time percentiles and peak memory");
+}
+
+void describePlayback(CLI::App& app, Options& options) {
+    app.add_option("--frame", options.frame, "Frame number to pose, or to start playing at")
+        ->capture_default_str();
+    app.add_option("--frames", options.frames, "Stop after N frames")
+        ->check(CLI::NonNegativeNumber)
+        ->option_text("N");
+    app.add_option("--snapshot", options.snapshotPath,
+                   "At the end, write the last presented frame as PNG")
+        ->option_text("FILE.png");
+    app.add_option("--snapshots", options.snapshotDir,
+                   "Write every presented frame as DIR/frame-00000.png, frame-00001.png, ...")
+        ->option_text("DIR");
+}
+
+bool enterDirectory(const std::string& directory) {
+    if (directory.empty() || ::chdir(directory.c_str()) == 0) return true;
+    std::fprintf(stderr, "aseplay: cannot enter directory %s: %s\n", directory.c_str(),
+                 std::strerror(errno));
+    return false;
 }
 
 }  // namespace
@@ -27,7 +60,9 @@ void describeOptions(CLI::App& app, Options& options) {
 int main(int argc, char** argv) {
     CLI::App app{"aseplay: plays one animated 3D scene read from an ASE text file"};
     Options options;
-    describeOptions(app, options);
+    describeFiles(app, options);
+    describeModes(app, options);
+    describePlayback(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -37,14 +72,9 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
 
-    if (!options.directory.empty() && ::chdir(options.directory.c_str()) != 0) {
-        std::fprintf(stderr, "aseplay: cannot enter directory %s: %s\n", options.directory.c_str(),
-                     std::strerror(errno));
-        return kUsageError;
-    }
+    if (!enterDirectory(options.directory)) return kUsageError;
     if (options.info) return runInfo(options);
     if (!options.exportObjPath.empty()) return runExportObj(options);
-
-    std::fprintf(stderr, "aseplay: nothing to do (try --info or --help)\n");
-    return kUsageError;
+    if (options.bench) return runBench(options);
+    return runPlayer(options);
 }

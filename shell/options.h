@@ -4,12 +4,20 @@
 #include <string>
 
 struct Options {
-    std::string directory;           // -C: run in this directory
+    std::string directory;  // -C: run in this directory
     std::string scenePath = "zz.ase";
     std::string backgroundPath = "12.pcx";
     std::string texturePath = "0.spr";
 
-    bool info = false;               // print what the scene file holds as JSON
-    std::string exportObjPath;       // pose one frame and write it as Wavefront OBJ
-    int frame = 0;                   // frame to pose / first frame to play
+    bool info = false;          // print what the scene file holds as JSON
+    std::string exportObjPath;  // pose one frame and write it as Wavefront OBJ
+    int frame = 0;              // frame to pose / first frame to play
+
+    bool window = false;       // a 640x480 window instead of the full screen
+    bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)
+    bool headless = false;     // no window and no display at all
+    bool bench = false;        // render headless as fast as possible and report timings
+    long frames = -1;          // stop after this many frames; negative: run until closed
+    std::string snapshotPath;  // the last presented frame as PNG, written at the end
+    std::string snapshotDir;   // every presented frame as DIR/frame-00000.png, ...
 };

@@ -1,0 +1,150 @@
+#include "platform/sdl/sdl_window.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+
+struct SdlWindow::Parts {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int frameWidth = 0;
+    int frameHeight = 0;
+
+    ~Parts() {
+        if (texture != nullptr) SDL_DestroyTexture(texture);
+        if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+        if (window != nullptr) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+namespace {
+
+Uint32 windowFlags(const SdlWindowConfig& config) {
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return flags;
+}
+
+// A hardware renderer when there is one, else SDL's software renderer (e.g. under Xvfb).
+SDL_Renderer* createRenderer(SDL_Window* window, bool vsync) {
+    const Uint32 pacing = vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | pacing);
+    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    return renderer;
+}
+
+Uint32 textureFormat(sw::PixelLayout layout) {
+    return layout == sw::PixelLayout::k555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
+}
+
+int virtualKeyOf(SDL_Keycode key) {
+    if (key == SDLK_ESCAPE) return VK_ESCAPE;
+    if (key == SDLK_F12) return VK_F12;
+    return 0x10000 + static_cast<int>(key & 0xFFFF);  // outside the two keys that matter
+}
+
+WindowEventKind kindOfWindowEvent(Uint8 event) {
+    switch (event) {
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_HIDDEN:
+            return WindowEventKind::kDeactivated;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_RESTORED:
+            return WindowEventKind::kActivated;
+        case SDL_WINDOWEVENT_CLOSE:
+            return WindowEventKind::kCloseRequest;
+        default:
+            return WindowEventKind::kOther;
+    }
+}
+
+WindowEvent translate(const SDL_Event& sdl) {
+    WindowEvent event;
+    switch (sdl.type) {
+        case SDL_QUIT:
+            event.kind = WindowEventKind::kCloseRequest;
+            break;
+        case SDL_KEYDOWN:
+            event.kind = WindowEventKind::kKeyDown;
+            event.virtualKey = virtualKeyOf(sdl.key.keysym.sym);
+            break;
+        case SDL_WINDOWEVENT:
+            event.kind = kindOfWindowEvent(sdl.window.event);
+            break;
+        default:
+            break;
+    }
+    return event;
+}
+
+std::string sdlError(const char* what) {
+    return std::string(what) + ": " + SDL_GetError();
+}
+
+}  // namespace
+
+std::unique_ptr<SdlWindow> SdlWindow::open(const SdlWindowConfig& config, std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = sdlError("SDL cannot start its video");
+        return nullptr;
+    }
+    auto parts = std::make_unique<Parts>();
+    parts->frameWidth = config.frameWidth;
+    parts->frameHeight = config.frameHeight;
+    parts->window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     config.frameWidth, config.frameHeight, windowFlags(config));
+    if (parts->window == nullptr) {
+        error = sdlError("cannot open a window");
+        return nullptr;
+    }
+    parts->renderer = createRenderer(parts->window, config.vsync);
+    if (parts->renderer == nullptr) {
+        error = sdlError("cannot draw into the window");
+        return nullptr;
+    }
+    // The picture keeps its shape at any window size: scaled evenly, bars where it does not fit.
+    SDL_RenderSetLogicalSize(parts->renderer, config.frameWidth, config.frameHeight);
+    parts->texture =
+        SDL_CreateTexture(parts->renderer, textureFormat(config.layout),
+                          SDL_TEXTUREACCESS_STREAMING, config.frameWidth, config.frameHeight);
+    if (parts->texture == nullptr) {
+        error = sdlError("cannot make the frame texture");
+        return nullptr;
+    }
+    if (config.fullScreen) SDL_ShowCursor(SDL_DISABLE);
+    return std::unique_ptr<SdlWindow>(new SdlWindow(std::move(parts)));
+}
+
+SdlWindow::SdlWindow(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+
+SdlWindow::~SdlWindow() = default;
+
+void SdlWindow::present(const FrameView& frame) {
+    if (frame.width != parts_->frameWidth || frame.height != parts_->frameHeight) return;
+    SDL_UpdateTexture(parts_->texture, nullptr, frame.pixels,
+                      frame.pitch * static_cast<int>(sizeof(std::uint16_t)));
+    SDL_RenderClear(parts_->renderer);
+    SDL_RenderCopy(parts_->renderer, parts_->texture, nullptr, nullptr);
+    SDL_RenderPresent(parts_->renderer);
+}
+
+bool SdlWindow::poll(WindowEvent& event) {
+    SDL_Event sdl;
+    if (SDL_PollEvent(&sdl) == 0) return false;
+    event = translate(sdl);
+    return true;
+}
+
+bool SdlWindow::wait(WindowEvent& event) {
+    SDL_Event sdl;
+    if (SDL_WaitEvent(&sdl) == 0) return false;
+    event = translate(sdl);
+    return true;
+}
+
+void* SdlWindow::handle() const {
+    return parts_->window;
+}

@@ -1,0 +1,75 @@
+// --bench: the frame driver as fast as it goes, headless, with nothing shown.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "platform/headless/headless_presenter.h"
+#include "platform/software/software_display.h"
+#include "shell/commands.h"
+#include "shell/frame_output.h"
+#include "shell/player.h"
+#include "shell/stop_signal.h"
+
+namespace {
+
+constexpr long kDefaultBenchFrames = 600;
+
+double percentile(const std::vector<double>& sorted, double fraction) {
+    if (sorted.empty()) return 0.0;
+    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(sorted.size() - 1));
+    return sorted[index];
+}
+
+double peakResidentMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB on Linux
+}
+
+void printReport(std::vector<double> frameMs, double totalSeconds) {
+    std::sort(frameMs.begin(), frameMs.end());
+    const double rate = totalSeconds > 0 ? static_cast<double>(frameMs.size()) / totalSeconds : 0;
+    std::printf("\nframes: %zu in %.3f s, %.1f frames/s\n", frameMs.size(), totalSeconds, rate);
+    std::printf("frame time ms: p50 %.3f  p90 %.3f  p99 %.3f  max %.3f\n",
+                percentile(frameMs, 0.50), percentile(frameMs, 0.90), percentile(frameMs, 0.99),
+                frameMs.empty() ? 0.0 : frameMs.back());
+    std::printf("peak RSS: %.1f MiB\n", peakResidentMiB());
+}
+
+}  // namespace
+
+int runBench(const Options& options) {
+    using Clock = std::chrono::steady_clock;
+    installStopSignals();
+    HeadlessPresenter copies;
+    const bool keepFrames = !options.snapshotPath.empty();
+    Player player;
+    if (FAILED(startUp(
+            player, nullptr,
+            makeSoftwareDirectDrawCreate({sw::PixelLayout::k565, keepFrames ? &copies : nullptr}),
+            options))) {
+        std::fprintf(stderr,
+                     "aseplay: cannot set up the display: the 3D device could not be "
+                     "brought up\n");
+        return kDisplaySetupFailed;
+    }
+    player.frame.frameCounter = firstFrameToPlay(options.frame, player.scene.sceneInfo.lastFrame);
+    const long count = options.frames >= 0 ? options.frames : kDefaultBenchFrames;
+    std::vector<double> frameMs;
+    frameMs.reserve(static_cast<std::size_t>(count));
+    FrameWorld world = player.world();
+    const auto start = Clock::now();
+    for (long i = 0; i < count && !stopRequested(); ++i) {
+        const auto before = Clock::now();
+        renderFrame(world);
+        frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - before).count());
+    }
+    const double total = std::chrono::duration<double>(Clock::now() - start).count();
+    printReport(std::move(frameMs), total);
+    if (keepFrames && !writeSnapshot(copies, options.snapshotPath)) return kRunFailed;
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include "shell/event_loop.h"
+
+namespace {
+
+bool closesWindow(int virtualKey) {
+    return virtualKey == VK_ESCAPE || virtualKey == VK_F12;
+}
+
+}  // namespace
+
+void handleWindowEvent(LoopState& state, const WindowEvent& event) {
+    switch (event.kind) {
+        case WindowEventKind::kKeyDown:
+            if (closesWindow(event.virtualKey)) state.closing = true;
+            break;
+        case WindowEventKind::kCloseRequest:
+            state.closing = true;
+            break;
+        case WindowEventKind::kActivated:
+            state.appActive = true;
+            break;
+        case WindowEventKind::kDeactivated:
+            state.appActive = false;
+            break;
+        case WindowEventKind::kOther:
+            break;
+    }
+}
+
+int runMessageLoop(WindowEventSource& events, LoopState& state,
+                   const std::function<bool()>& produceFrame) {
+    constexpr int kNormalExit = 0;
+    while (!state.closing) {
+        WindowEvent event;
+        if (events.poll(event)) {
+            handleWindowEvent(state, event);
+        } else if (state.appActive) {
+            if (!produceFrame()) break;
+        } else if (events.wait(event)) {
+            handleWindowEvent(state, event);
+        } else {
+            break;  // the event queue itself failed: nothing could ever wake the loop
+        }
+    }
+    return kNormalExit;
+}

@@ -1,0 +1,112 @@
+// Playing: the window (or none), the start-up, the message loop and what is written at the end.
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/headless/headless_presenter.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/software/software_display.h"
+#include "shell/commands.h"
+#include "shell/event_loop.h"
+#include "shell/frame_output.h"
+#include "shell/player.h"
+#include "shell/stop_signal.h"
+
+namespace {
+
+constexpr sw::PixelLayout kDisplayLayout = sw::PixelLayout::k565;
+
+// Hands each flipped frame to the screen and, when snapshots are wanted, to a keeper of copies.
+class FramePresenters final : public Presenter {
+  public:
+    FramePresenters(Presenter* screen, Presenter* copies) : screen_(screen), copies_(copies) {}
+    void present(const FrameView& frame) override {
+        if (screen_ != nullptr) screen_->present(frame);
+        if (copies_ != nullptr) copies_->present(frame);
+    }
+
+  private:
+    Presenter* screen_;
+    Presenter* copies_;
+};
+
+// Without a window nothing arrives and nothing deactivates the run: the loop never waits.
+class NoWindowEvents final : public WindowEventSource {
+  public:
+    bool poll(WindowEvent&) override { return false; }
+    bool wait(WindowEvent&) override { return false; }
+};
+
+void reportSetupFailure(const std::string& why) {
+    std::fprintf(stderr, "aseplay: cannot set up the display: %s (try --headless)\n", why.c_str());
+}
+
+bool wantsSnapshots(const Options& options) {
+    return !options.snapshotPath.empty() || !options.snapshotDir.empty();
+}
+
+SdlWindowConfig windowConfigFor(const Options& options) {
+    SdlWindowConfig config;
+    config.fullScreen = !options.window;
+    config.vsync = options.vsync;
+    config.layout = kDisplayLayout;
+    return config;
+}
+
+// Progress only where somebody watches it: a headless run with stderr on a terminal.
+std::FILE* progressStream(const Options& options) {
+    return options.headless && ::isatty(STDERR_FILENO) ? stderr : nullptr;
+}
+
+int play(Player& player, WindowEventSource& events, const HeadlessPresenter& copies,
+         const Options& options) {
+    player.frame.frameCounter = firstFrameToPlay(options.frame, player.scene.sceneInfo.lastFrame);
+    FrameOutput output({options.frames, options.snapshotDir, progressStream(options)}, &copies);
+    FrameWorld world = player.world();
+    LoopState loop;
+    int code = runMessageLoop(events, loop, [&] {
+        renderFrame(world);
+        return output.afterFrame();
+    });
+    output.finish();
+    if (output.failed()) code = kRunFailed;
+    if (!options.snapshotPath.empty() && !writeSnapshot(copies, options.snapshotPath)) {
+        code = kRunFailed;
+    }
+    return code;
+}
+
+}  // namespace
+
+int runPlayer(const Options& options) {
+    HeadlessPresenter copies;
+    std::unique_ptr<SdlWindow> window;
+    NoWindowEvents noWindow;
+    WindowEventSource* events = &noWindow;
+    Presenter* screen = nullptr;
+    if (options.headless) {
+        installStopSignals();
+    } else {
+        std::string error;
+        window = SdlWindow::open(windowConfigFor(options), error);
+        if (window == nullptr) {
+            reportSetupFailure(error);
+            return kDisplaySetupFailed;
+        }
+        events = window.get();
+        screen = window.get();
+    }
+    const bool headlessCopies = options.headless || wantsSnapshots(options);
+    FramePresenters presenters(screen, headlessCopies ? &copies : nullptr);
+
+    Player player;
+    const HWND handle = window != nullptr ? window->handle() : nullptr;
+    if (FAILED(startUp(player, handle, makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters}),
+                       options))) {
+        reportSetupFailure("the 3D device could not be brought up");
+        return kDisplaySetupFailed;
+    }
+    return play(player, *events, copies, options);
+}

@@ -1,0 +1,25 @@
+#include "shell/player.h"
+
+#include <cstdio>
+
+#include "ase/reader.h"
+#include "display/device_setup.h"
+#include "images/loaders.h"
+#include "prep/prepare.h"
+
+HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
+                const Options& files) {
+    if (FAILED(setupDevice(player.display, window, directDrawCreate))) return E_FAIL;
+    probeDisplayPixelFormat(player.display);
+    loadPcxBackground(player.display, files.backgroundPath.c_str());
+    loadSprTexture(player.display, files.texturePath.c_str(), 0);
+    readScene(player.scene, files.scenePath.c_str(), stdout);
+    prepareScene(player.scene);
+    std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
+    return DD_OK;
+}
+
+int firstFrameToPlay(int requested, std::uint16_t lastFrame) {
+    const long long cycle = static_cast<long long>(lastFrame) + 1;
+    return static_cast<int>(((requested % cycle) + cycle) % cycle);
+}
