@@ -8,7 +8,8 @@
 
 namespace {
 
-void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& output) {
+void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& output,
+                     bool& noTexture) {
     const std::map<std::string, KeyStyle> styles{
         {"none", KeyStyle::None}, {"bezier", KeyStyle::Bezier}, {"tcb", KeyStyle::Tcb}};
     const std::map<std::string, KeyStyle> rotationStyles{{"none", KeyStyle::None},
@@ -60,7 +61,7 @@ void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& outpu
     app.add_option("--diffuse-map", options.diffuseMap,
                    "Give every material a diffuse map naming this bitmap (default: no map)")
         ->option_text("BITMAP");
-    app.add_flag("!--no-texture", options.textured, "Leave out texture vertices and faces");
+    app.add_flag("--no-texture", noTexture, "Leave out texture vertices and faces");
     app.add_option("--last-frame", options.lastFrame, "Last frame of the scene")
         ->check(CLI::Range(0, 32767))
         ->capture_default_str();
@@ -77,8 +78,10 @@ int main(int argc, char** argv) {
         "cameras and mesh animation"};
     SceneGenOptions options;
     std::string output;
-    describeOptions(app, options, output);
+    bool noTexture = false;
+    describeOptions(app, options, output, noTexture);
     CLI11_PARSE(app, argc, argv);
+    options.textured = !noTexture;
 
     std::FILE* out = output.empty() ? stdout : std::fopen(output.c_str(), "wb");
     if (out == nullptr) {
