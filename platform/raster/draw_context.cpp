@@ -193,6 +193,8 @@ bool prepareViewport(const ViewportParams& vp, const ColorTarget& color, DrawCon
     context.scaleY = static_cast<float>(scaleY);
     context.offsetX = static_cast<float>(vp.x - vp.clipX * scaleX);
     context.offsetY = static_cast<float>(vp.y + vp.clipY * scaleY);
+    context.centreX = static_cast<float>(vp.x + vp.width / 2.0);
+    context.centreY = static_cast<float>(vp.y + vp.height / 2.0);
     context.zScale = static_cast<float>((static_cast<double>(vp.maxZ) - vp.minZ) * 65535.0);
     context.zOffset = static_cast<float>(vp.minZ * 65535.0);
 

@@ -122,6 +122,7 @@ struct DrawContext {
     // Viewport mapping: sx = offsetX + scaleX * x/w, sy = offsetY - scaleY * y/w,
     // depth = zOffset + zScale * z/w in 16-bit units.
     float scaleX = 0, offsetX = 0, scaleY = 0, offsetY = 0, zScale = 0, zOffset = 0;
+    float centreX = 0, centreY = 0;  // the viewport's centre in pixels
     // Bounds of x/w and y/w for the guard band and for the viewport.
     float guardLeft = 0, guardRight = 0, guardBottom = 0, guardTop = 0;
     float viewLeft = 0, viewRight = 0, viewBottom = 0, viewTop = 0;

@@ -304,8 +304,9 @@ inline RowAttributes rowStart(const TriangleSetup& t, const WalkConstants& w, in
 }
 
 // Edge values can be far larger than 32 bits allow away from the triangle, but inside one
-// block they change by less than 2^29 (the guard band bounds the edge slopes). A value
-// pinned to +-2^30 therefore keeps its sign over the whole block.
+// block they change by less than 2^28 (projection keeps vertices within 2^16 pixels of the
+// viewport, so |a| and |b| stay below 2^25). A value pinned to +-2^30 therefore keeps its
+// sign over the whole block.
 inline std::int32_t pinEdge(std::int64_t e) {
     constexpr std::int64_t kLimit = std::int64_t{1} << 30;
     return static_cast<std::int32_t>(std::clamp(e, -kLimit, kLimit));
@@ -332,6 +333,7 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c) {
     WalkConstants w;
     prepareWalk(t, w);
     const int firstBlockX = t.minX & ~3;
+    const __m128i allLanes = _mm_set1_epi32(-1);
 
     for (int by = t.minY & ~3; by <= t.maxY; by += 4) {
         const int firstRow = std::max(by, t.minY);
@@ -365,7 +367,7 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c) {
             });
 
             const int valid = scissorLanes(target, bx);
-            const __m128i validMask = laneMaskVector(valid);
+            const __m128i validMask = valid == kAllLanes ? allLanes : laneMaskVector(valid);
             std::uint16_t* colorRow = target.color + colorOffset + 4 * n;
             std::uint16_t* depthRow = kDepth ? target.depth + depthOffset + 4 * n : nullptr;
             for (int y = firstRow; y <= lastRow; ++y) {

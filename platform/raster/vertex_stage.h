@@ -118,15 +118,17 @@ inline void shiftTexturePeriods(const DrawContext& c, ShadedVertex* v, int count
 }
 
 // Projects and snaps the position; false when the result is unusable (the caller drops the
-// triangle). Screen coordinates are bounded by the guard band, so the limit only catches
-// values that no clipped vertex can reach.
+// triangle). Clipped vertices lie inside the guard band; the limit only catches what no
+// clipped vertex can reach, and keeps the edge slopes small enough for the pixel stage's
+// 32-bit arithmetic inside a block.
 inline bool projectPosition(const DrawContext& c, const ShadedVertex& v, ScreenVertex& out,
                             float& invW) {
-    constexpr float kMaxScreen = 1 << 20;
+    constexpr float kMaxOffset = 1 << 16;  // pixels from the viewport's centre
     invW = 1.0f / v.w;
     const float sx = c.offsetX + c.scaleX * (v.x * invW);
     const float sy = c.offsetY - c.scaleY * (v.y * invW);
-    if (!(std::fabs(sx) < kMaxScreen) || !(std::fabs(sy) < kMaxScreen)) return false;
+    if (!(std::fabs(sx - c.centreX) < kMaxOffset) || !(std::fabs(sy - c.centreY) < kMaxOffset))
+        return false;
     out.fx = static_cast<std::int32_t>(std::lrint(sx * kSubpixelScale));
     out.fy = static_cast<std::int32_t>(std::lrint(sy * kSubpixelScale));
     return true;

@@ -90,6 +90,24 @@ TEST(Lighting, LightColourAndMaterialDiffuseMultiply) {
               (Rgb{16, 32, 0}));
 }
 
+TEST(Lighting, GouraudInterpolatesAndFlatTakesTheFirstVertex) {
+    sw::RasterState state = litState();
+    state.viewport.width = 64;
+    state.viewport.height = 8;
+    using rastertest::vertex;
+    // Lit on the left edge, dark on the right.
+    const D3DVERTEX a = vertex(-1, 1, 0.5f, {0, 1, 0}), b = vertex(1, 1, 0.5f, {1, 0, 0});
+    const D3DVERTEX c = vertex(1, -1, 0.5f, {1, 0, 0}), d = vertex(-1, -1, 0.5f, {0, 1, 0});
+    const Mesh square = {a, b, c, a, c, d};
+    const Frame smooth = render(state, square, 64, 8);
+    EXPECT_EQ(smooth.pixel(0, 4), 0xFFFF);
+    EXPECT_EQ(channels(smooth.pixel(32, 4), sw::PixelLayout::k565), (Rgb{16, 32, 16}));
+    EXPECT_EQ(channels(smooth.pixel(63, 4), sw::PixelLayout::k565), (Rgb{0, 1, 0}));  // 1/64 lit
+    state.gouraud = false;
+    const Frame flat = render(state, square, 64, 8);
+    for (int x = 0; x < 64; ++x) ASSERT_EQ(flat.pixel(x, 4), 0xFFFF) << x;  // both start at a
+}
+
 // Camera at world (0, 0, -10) looking along +z; a small face at the origin.
 sw::RasterState specularState(float power) {
     sw::RasterState state = litState();
