@@ -157,7 +157,7 @@ int loadSprTexture(DisplayObjects& display, const char* fileName, int slot) {
     }
     TextureSize size;
     if (!createTexture(display, slot, textureCaps, image, size)) {
-        reportFault(fileName, "the display cannot make a texture of this size");
+        reportFault(fileName, "the display cannot make the texture");
         return 0;
     }
     fillTexture(display, slot, image, size);
