@@ -213,13 +213,19 @@ bool prepareViewport(const ViewportParams& vp, const ColorTarget& color, DrawCon
     return true;
 }
 
-void prepareTarget(const RasterState& state, const ColorTarget& color, const DepthTarget* depth,
+// Returns false when the depth target leaves no pixel to draw.
+bool prepareTarget(const RasterState& state, const ColorTarget& color, const DepthTarget* depth,
                    DrawContext& context) {
     PixelTarget& t = context.target;
     t.color = color.pixels;
     t.colorPitch = color.pitch;
-    const bool depthUsable = depth != nullptr && depth->depth != nullptr && depth->pitch > t.maxX;
-    if (state.zEnable && depthUsable) {
+    if (state.zEnable && depth != nullptr && depth->depth != nullptr) {
+        const int width = depth->width > 0 ? depth->width : color.width;
+        const int height = depth->height > 0 ? depth->height : color.height;
+        if (depth->pitch < width) return false;
+        t.maxX = std::min(t.maxX, width - 1);
+        t.maxY = std::min(t.maxY, height - 1);
+        if (t.minX > t.maxX || t.minY > t.maxY) return false;
         t.depth = depth->depth;
         t.depthPitch = depth->pitch;
         t.zWrite = state.zWrite;
@@ -227,6 +233,7 @@ void prepareTarget(const RasterState& state, const ColorTarget& color, const Dep
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             t.ditherRows[y][x] = state.dither ? ditherThreshold(x, y) : kRoundingThreshold;
+    return true;
 }
 
 }  // namespace
@@ -242,7 +249,7 @@ bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
     prepareLighting(state, context);
     prepareTexture(state, context);
     prepareColourScales(color, context);
-    prepareTarget(state, color, depth, context);
+    if (!prepareTarget(state, color, depth, context)) return false;
     context.gouraud = state.gouraud;
     context.perspective = state.perspective;
     context.cull = state.cull;

@@ -24,6 +24,9 @@ struct ColorTarget {
 struct DepthTarget {
     std::uint16_t* depth = nullptr;  // 0 nearest .. 0xFFFF farthest
     int pitch = 0;                   // in entries
+    // Size in entries; 0 means the colour target's size. Drawing stays inside both targets.
+    int width = 0;
+    int height = 0;
 };
 
 struct TextureView {

@@ -166,6 +166,22 @@ TEST(Robustness, UnusableTargetsAndViewportsDrawNothing) {
     EXPECT_TRUE(frame.guardsIntact(kSentinel, kDepthSentinel));
 }
 
+TEST(Robustness, SmallerDepthTargetLimitsDrawing) {
+    Frame frame(16, 16);
+    frame.clear(kSentinel, kDepthSentinel);
+    std::vector<std::uint16_t> depth(10 * 6, 0xFFFF);  // exact size: overruns are caught
+    sw::DepthTarget small{depth.data(), 10, 10, 6};
+    const Mesh square = {vertex(-1, 1, 0.5f), vertex(1, 1, 0.5f),  vertex(1, -1, 0.5f),
+                         vertex(-1, 1, 0.5f), vertex(1, -1, 0.5f), vertex(-1, -1, 0.5f)};
+    sw::Rasterizer rasterizer;
+    rasterizer.drawTriangleList(rastertest::flatState(16, 16), frame.color(), &small, square.data(),
+                                6);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(frame.pixel(x, y) != kSentinel, x < 10 && y < 6) << x << "," << y;
+    EXPECT_EQ(depth[5 * 10 + 9], 32768);
+}
+
 TEST(Robustness, NoDepthTargetDrawsWithoutDepthTest) {
     Frame frame(16, 16);
     frame.clear(0, kDepthSentinel);
