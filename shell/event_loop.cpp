@@ -30,6 +30,7 @@ void handleWindowEvent(LoopState& state, const WindowEvent& event) {
 int runMessageLoop(WindowEventSource& events, LoopState& state,
                    const std::function<bool()>& produceFrame) {
     constexpr int kNormalExit = 0;
+    constexpr int kEventsFailed = 1;
     while (!state.closing) {
         WindowEvent event;
         if (events.poll(event)) {
@@ -39,7 +40,7 @@ int runMessageLoop(WindowEventSource& events, LoopState& state,
         } else if (events.wait(event)) {
             handleWindowEvent(state, event);
         } else {
-            break;  // the event queue itself failed: nothing could ever wake the loop
+            return kEventsFailed;  // nothing could ever wake the loop again
         }
     }
     return kNormalExit;

@@ -15,6 +15,6 @@ struct LoopState {
 void handleWindowEvent(LoopState& state, const WindowEvent& event);
 
 // Runs until the window closes or `produceFrame` returns false (frame limit, stop signal).
-// Returns the exit code: 0.
+// Returns the exit code: 0, or 1 when waiting for events failed.
 int runMessageLoop(WindowEventSource& events, LoopState& state,
                    const std::function<bool()>& produceFrame);

@@ -38,7 +38,7 @@ void describePlayback(CLI::App& app, Options& options) {
     app.add_option("--frame", options.frame, "Frame number to pose, or to start playing at")
         ->capture_default_str();
     app.add_option("--frames", options.frames, "Stop after N frames")
-        ->check(CLI::NonNegativeNumber)
+        ->check(CLI::PositiveNumber)
         ->option_text("N");
     app.add_option("--snapshot", options.snapshotPath,
                    "At the end, write the last presented frame as PNG")
