@@ -379,3 +379,32 @@ TEST(Cameras, MissingSettingsIsAStop) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RealScene, LfOnlyExportWithSampledCameraTracksReadsCompletely) {
+    Scene scene;
+    std::FILE* sink = std::tmpfile();
+    ASSERT_EQ(readScene(scene, ASEPLAY_TEST_DATA "/CameraRollAnimWithChildObject.ase", sink), 0);
+    std::fclose(sink);
+    ASSERT_EQ(scene.objectCount, 2);
+    EXPECT_EQ(scene.sceneInfo.lastFrame, 300);
+    EXPECT_EQ(scene.materialCount, 0);
+    EXPECT_EQ(scene.geomObjects[1].name, "\"Box02\"");
+    EXPECT_EQ(scene.geomObjects[1].parentName, "\"Camera01\"");
+    EXPECT_EQ(scene.geomObjects[0].faceCount, 12);
+    EXPECT_EQ(scene.geomObjects[0].texFaces.size(), 12u);
+    EXPECT_EQ(scene.geomObjects[0].wireframeColor.x, 0.6941f);
+    ASSERT_EQ(scene.cameras.size(), 1u);
+    const CameraObject& camera = scene.cameras[0];
+    EXPECT_EQ(camera.nodeTms.size(), 2u);
+    EXPECT_EQ(camera.farClip, 1000.0f);
+    ASSERT_EQ(camera.animations.size(), 2u);
+    ASSERT_EQ(camera.animations[0].rotSamples.size(), 122u);  // 121 samples and the closing line
+    EXPECT_EQ(camera.animations[0].rotSamples[0].x, 0.5694f);
+    EXPECT_EQ(camera.animations[0].rotSamples[0].z, -0.5756f);
+    EXPECT_EQ(camera.animations[1].nodeName, "\"Camera01.Target\"");
+    EXPECT_EQ(camera.animations[1].posSamples.size(), 102u);
+}
+
+}  // namespace
