@@ -253,7 +253,9 @@ HRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat,
                                 renderTarget_->width(), renderTarget_->height(),
                                 renderTarget_->layout()};
     sw::DepthTarget depthTarget;
-    if (depth != nullptr) depthTarget = {depth->pixels(), depth->pitch()};
+    if (depth != nullptr) {
+        depthTarget = {depth->pixels(), depth->pitch(), depth->width(), depth->height()};
+    }
     rasterizer_.drawTriangleList(state, color, depth != nullptr ? &depthTarget : nullptr,
                                  static_cast<const D3DVERTEX*>(vertices), vertexCount);
     return D3D_OK;
