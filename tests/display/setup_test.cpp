@@ -236,3 +236,36 @@ TEST(SoftwareSetUp, OneFrameFlowsFromClearToThePresenter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SoftwareSetUp, DrawsThroughTheRasterizerWithTheSetUpState) {
+    DisplayObjects display;
+    ASSERT_EQ(setupDevice(display, kWindow, makeSoftwareDirectDrawCreate({})), DD_OK);
+    D3DRECT all{0, 0, 640, 480};
+    display.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    display.device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    // A triangle around the origin, square to the line of sight from (300, 300, 300).
+    const D3DVECTOR normal{0.577f, 0.577f, 0.577f};
+    D3DVERTEX triangle[3] = {{{100, -100, 0}, normal, 0, 0},
+                             {{0, 100, -100}, normal, 1, 0},
+                             {{-100, 0, 100}, normal, 0, 1}};
+    ASSERT_EQ(display.device->BeginScene(), D3D_OK);
+    ASSERT_EQ(display.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, triangle, 3, 0),
+              D3D_OK);
+    ASSERT_EQ(display.device->EndScene(), D3D_OK);
+    auto centre = [](IDirectDrawSurface4* surface) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = kDDSurfaceDesc2Size;
+        EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_SURFACEMEMORYPTR, nullptr), DD_OK);
+        const auto* row = reinterpret_cast<const std::uint16_t*>(
+            static_cast<const std::uint8_t*>(desc.lpSurface) + 240 * desc.lPitch);
+        const std::uint16_t value = row[320];
+        surface->Unlock(nullptr);
+        return value;
+    };
+    EXPECT_NE(centre(display.renderTarget), 0);  // lit, or at least emissive grey
+    EXPECT_LT(centre(display.zBuffer), 0xFFFF);
+}
+
+}  // namespace
