@@ -56,11 +56,12 @@ void BM_FillRate(benchmark::State& state) {
 }
 BENCHMARK(BM_FillRate)->Unit(benchmark::kMillisecond);
 
-// A screen of small textured, lit triangles (right isosceles, 8 pixels of area each) facing
-// the camera; every other one is culled as counter-clockwise, as on the back of a mesh.
+// A screen of small textured, lit triangles facing the camera, all drawn: two per cell of 4 by
+// 3 pixels (the projection does not correct the aspect), 6 pixels of area each; 160 by 160
+// cells tile the 640 by 480 screen once.
 Mesh smallTriangles(int columns, int rows) {
     Mesh mesh;
-    const float cell = 4.0f / 320.0f * 10.0f / 2.5f;  // 4 pixels at view depth 10
+    const float cell = 4.0f / 320.0f * 10.0f / 2.5f;  // 4 pixels wide, 3 high at view depth 10
     const rastertest::Vec3 n{0, 0.7f, -0.7f};
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
@@ -69,10 +70,8 @@ Mesh smallTriangles(int columns, int rows) {
             const D3DVERTEX a = vertex(x, y, 10, n, 0.1f, 0.1f);
             const D3DVERTEX b = vertex(x, y + cell, 10, n, 0.1f, 0.2f);
             const D3DVERTEX d = vertex(x + cell, y, 10, n, 0.2f, 0.1f);
-            if ((r + c) % 2 == 0)
-                mesh.insert(mesh.end(), {a, b, d});
-            else
-                mesh.insert(mesh.end(), {a, d, b});
+            const D3DVERTEX e = vertex(x + cell, y + cell, 10, n, 0.2f, 0.2f);
+            mesh.insert(mesh.end(), {a, b, d, b, e, d});
         }
     return mesh;
 }
@@ -83,7 +82,7 @@ void BM_SetupRate(benchmark::State& state) {
     const sw::TextureView view = texture.view();
     sw::RasterState s = fillState();
     s.texture = &view;
-    const Mesh mesh = smallTriangles(160, 120);
+    const Mesh mesh = smallTriangles(160, 160);
     sw::Rasterizer rasterizer;
     for (auto _ : state) {
         frame.clear(0, 0xFFFF);

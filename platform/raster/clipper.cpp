@@ -9,7 +9,7 @@ namespace {
 float planeDistance(const DrawContext& c, int plane, const ShadedVertex& v) {
     switch (plane) {
         case kPlaneNearW:
-            return v.w - 1e-6f;
+            return v.w - kMinClipW;
         case kPlaneNearZ:
             return v.z;
         case kPlaneFarZ:

@@ -210,6 +210,12 @@ bool prepareViewport(const ViewportParams& vp, const ColorTarget& color, DrawCon
     context.guardRight = static_cast<float>(centreX + guardX);
     context.guardBottom = static_cast<float>(centreY - guardY);
     context.guardTop = static_cast<float>(centreY + guardY);
+    const float guard[4] = {context.guardLeft, context.guardRight, context.guardBottom,
+                            context.guardTop};
+    const float view[4] = {context.viewLeft, context.viewRight, context.viewBottom,
+                           context.viewTop};
+    std::copy(guard, guard + 4, context.guardBounds);
+    std::copy(view, view + 4, context.viewBounds);
     return true;
 }
 

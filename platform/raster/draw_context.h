@@ -61,6 +61,7 @@ enum ClipPlane : int {
     kPlaneViewTop,
 };
 inline constexpr unsigned kClipMask = (1u << kClipPlaneCount) - 1;
+inline constexpr float kMinClipW = 1e-6f;  // the kPlaneNearW plane: w >= kMinClipW
 
 struct LightingSetup {
     bool lightOn = false;
@@ -106,10 +107,11 @@ struct PixelTarget {
 
 struct TriangleSetup;
 struct DrawContext;
-using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&);
+struct PixelConstants;
+using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&, const PixelConstants&);
 
 struct DrawContext {
-    float mvp[4][4] = {};  // world * view * projection
+    alignas(16) float mvp[4][4] = {};  // world * view * projection
     LightingSetup lighting;
     bool gouraud = true;
     bool perspective = true;
@@ -126,6 +128,9 @@ struct DrawContext {
     // Bounds of x/w and y/w for the guard band and for the viewport.
     float guardLeft = 0, guardRight = 0, guardBottom = 0, guardTop = 0;
     float viewLeft = 0, viewRight = 0, viewBottom = 0, viewTop = 0;
+    // The same bounds as (left, right, bottom, top), for testing four planes at once.
+    alignas(16) float guardBounds[4] = {};
+    alignas(16) float viewBounds[4] = {};
     TextureSampler texture;
     PixelTarget target;
     RasterizeFn rasterize = nullptr;

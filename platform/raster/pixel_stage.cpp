@@ -68,47 +68,9 @@ inline __m128i addressGeneral(__m128i index, int size, TextureAddress mode) {
     return addressScalar(index, size, mode);
 }
 
-// Per-triangle copies of the draw constants, kept in SIMD form.
-struct KernelConstants {
-    // texturing
-    const std::uint16_t* texels;
-    int width, height;
-    TextureAddress mode;
-    __m128i sizeLow;     // (width - 1, height - 1) in the low and high 16 bits of each lane
-    __m128i sizeBits;    // (width, height)
-    __m128i periodLow;   // (2 * width - 1, 2 * height - 1)
-    __m128i pitchPairs;  // (1, pitch), for u + v * pitch
-    __m128i texRedShift, texGreenMask, fiveBits;
-    // output
-    __m128i outRedShift;
-    __m128 channelMax[3];
-
-    explicit KernelConstants(const DrawContext& c) {
-        const TextureSampler& t = c.texture;
-        texels = t.texels;
-        width = t.width;
-        height = t.height;
-        mode = t.mode;
-        const auto pair = [](int low, int high) {
-            return _mm_set1_epi32(
-                static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
-                                          (static_cast<std::uint32_t>(low) & 0xFFFF)));
-        };
-        sizeLow = pair(t.width - 1, t.height - 1);
-        sizeBits = pair(t.width, t.height);
-        periodLow = pair(2 * t.width - 1, 2 * t.height - 1);
-        pitchPairs = pair(1, t.pitch);
-        texRedShift = _mm_cvtsi32_si128(t.redShift);
-        texGreenMask = _mm_set1_epi32(t.greenMask);
-        fiveBits = _mm_set1_epi32(31);
-        outRedShift = _mm_cvtsi32_si128(c.target.redShift);
-        for (int i = 0; i < 3; ++i) channelMax[i] = _mm_set1_ps(c.target.channelMax[i]);
-    }
-};
-
 // Texel offsets (u + v * pitch) for four pixels.
 template <TexturePath kTex>
-inline __m128i texelOffsets(const KernelConstants& k, __m128 u, __m128 v) {
+inline __m128i texelOffsets(const PixelConstants& k, __m128 u, __m128 v) {
     __m128i uv;
     if constexpr (kTex == TexturePath::kGeneral) {
         uv = _mm_or_si128(addressGeneral(floorToInt(u), k.width, k.mode),
@@ -136,7 +98,7 @@ struct Texel {
 };
 
 template <TexturePath kTex>
-inline Texel sampleTexture(const KernelConstants& k, __m128 u, __m128 v) {
+inline Texel sampleTexture(const PixelConstants& k, __m128 u, __m128 v) {
     alignas(16) std::int32_t at[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(at), texelOffsets<kTex>(k, u, v));
     __m128i gathered = _mm_cvtsi32_si128(k.texels[at[0]]);
@@ -168,7 +130,7 @@ inline __m128i quantize(__m128 channel, __m128 max, __m128 threshold) {
 }
 
 template <TexturePath kTex, bool kSpecular>
-inline __m128i shadeColour(const KernelConstants& k, const RowAttributes& a, __m128 threshold) {
+inline __m128i shadeColour(const PixelConstants& k, const RowAttributes& a, __m128 threshold) {
     const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), a.q);
     __m128 r = _mm_mul_ps(a.r, w);
     __m128 g = _mm_mul_ps(a.g, w);
@@ -211,7 +173,7 @@ inline __m128i testDepth(bool zWrite, __m128 z, __m128i cover, int valid, std::u
 }
 
 template <TexturePath kTex, bool kSpecular, bool kDepth>
-inline void shadeRow(const KernelConstants& k, bool zWrite, const RowAttributes& a, __m128i cover,
+inline void shadeRow(const PixelConstants& k, bool zWrite, const RowAttributes& a, __m128i cover,
                      int valid, std::uint16_t* colorRow, std::uint16_t* depthRow,
                      __m128 threshold) {
     if constexpr (kDepth) {
@@ -240,13 +202,29 @@ struct WalkConstants {
     RowAttributes row;                      // ddy
 };
 
+// values[attribute] * scale for the attributes that this kernel reads; the rest stay 0.
+template <TexturePath kTex, bool kSpecular, bool kDepth>
 inline RowAttributes broadcast(const float* values, __m128 scale) {
     const auto at = [&](int i) { return _mm_mul_ps(_mm_set1_ps(values[i]), scale); };
-    return {at(kAttrQ),         at(kAttrZ),        at(kAttrU),        at(kAttrV),
-            at(kAttrDiffuseR),  at(kAttrDiffuseG), at(kAttrDiffuseB), at(kAttrSpecularR),
-            at(kAttrSpecularG), at(kAttrSpecularB)};
+    RowAttributes a{};
+    a.q = at(kAttrQ);
+    if constexpr (kDepth) a.z = at(kAttrZ);
+    if constexpr (kTex != TexturePath::kNone) {
+        a.u = at(kAttrU);
+        a.v = at(kAttrV);
+    }
+    a.r = at(kAttrDiffuseR);
+    a.g = at(kAttrDiffuseG);
+    a.b = at(kAttrDiffuseB);
+    if constexpr (kSpecular) {
+        a.sr = at(kAttrSpecularR);
+        a.sg = at(kAttrSpecularG);
+        a.sb = at(kAttrSpecularB);
+    }
+    return a;
 }
 
+template <TexturePath kTex, bool kSpecular, bool kDepth>
 inline void prepareWalk(const TriangleSetup& t, WalkConstants& w) {
     for (int e = 0; e < 3; ++e) {
         const auto a = static_cast<std::int32_t>(t.a[e]);
@@ -258,9 +236,9 @@ inline void prepareWalk(const TriangleSetup& t, WalkConstants& w) {
         w.blockMin[e] =
             3 * std::min<std::int64_t>(t.a[e], 0) + 3 * std::min<std::int64_t>(t.b[e], 0);
     }
-    w.lanes = broadcast(t.ddx, _mm_setr_ps(0, 1, 2, 3));
-    w.block = broadcast(t.ddx, _mm_set1_ps(4));
-    w.row = broadcast(t.ddy, _mm_set1_ps(1));
+    w.lanes = broadcast<kTex, kSpecular, kDepth>(t.ddx, _mm_setr_ps(0, 1, 2, 3));
+    w.block = broadcast<kTex, kSpecular, kDepth>(t.ddx, _mm_set1_ps(4));
+    w.row = broadcast<kTex, kSpecular, kDepth>(t.ddy, _mm_set1_ps(1));
 }
 
 // Applies `op` to each attribute that this kernel reads.
@@ -298,7 +276,7 @@ inline RowAttributes rowStart(const TriangleSetup& t, const WalkConstants& w, in
                                                _mm_mul_ps(_mm_load_ps(t.ddy + i), offY)));
         _mm_store_ps(start + i, v);
     }
-    RowAttributes a = broadcast(start, _mm_set1_ps(1));
+    RowAttributes a = broadcast<kTex, kSpecular, kDepth>(start, _mm_set1_ps(1));
     forUsed<kTex, kSpecular, kDepth>(a, w.lanes, addVectors);
     return a;
 }
@@ -327,11 +305,10 @@ inline int scissorLanes(const PixelTarget& target, int bx) {
 }
 
 template <TexturePath kTex, bool kSpecular, bool kDepth>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c) {
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelConstants& k) {
     const PixelTarget& target = c.target;
-    const KernelConstants k(c);
     WalkConstants w;
-    prepareWalk(t, w);
+    prepareWalk<kTex, kSpecular, kDepth>(t, w);
     const int firstBlockX = t.minX & ~3;
     const __m128i allLanes = _mm_set1_epi32(-1);
 
@@ -398,6 +375,27 @@ RasterizeFn selectForTexture(bool specular, bool depthTest) {
 }
 
 }  // namespace
+
+PixelConstants::PixelConstants(const DrawContext& c) {
+    const TextureSampler& t = c.texture;
+    texels = t.texels;
+    width = t.width;
+    height = t.height;
+    mode = t.mode;
+    const auto pair = [](int low, int high) {
+        return _mm_set1_epi32(static_cast<std::int32_t>(
+            (static_cast<std::uint32_t>(high) << 16) | (static_cast<std::uint32_t>(low) & 0xFFFF)));
+    };
+    sizeLow = pair(t.width - 1, t.height - 1);
+    sizeBits = pair(t.width, t.height);
+    periodLow = pair(2 * t.width - 1, 2 * t.height - 1);
+    pitchPairs = pair(1, t.pitch);
+    texRedShift = _mm_cvtsi32_si128(t.redShift);
+    texGreenMask = _mm_set1_epi32(t.greenMask);
+    fiveBits = _mm_set1_epi32(31);
+    outRedShift = _mm_cvtsi32_si128(c.target.redShift);
+    for (int i = 0; i < 3; ++i) channelMax[i] = _mm_set1_ps(c.target.channelMax[i]);
+}
 
 RasterizeFn selectRasterizer(const DrawContext& c) {
     const bool specular = c.lighting.specularOn;

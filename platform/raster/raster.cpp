@@ -2,6 +2,7 @@
 
 #include "platform/raster/clipper.h"
 #include "platform/raster/draw_context.h"
+#include "platform/raster/pixel_stage.h"
 #include "platform/raster/triangle_setup.h"
 #include "platform/raster/vertex_stage.h"
 
@@ -10,6 +11,7 @@ namespace sw {
 // Per-draw state and per-triangle scratch; nothing here allocates while drawing.
 struct Rasterizer::Impl {
     DrawContext context;
+    PixelConstants pixel;
     TriangleSetup setup;
 
     void drawTriangle(const D3DVERTEX* in);
@@ -29,7 +31,7 @@ void Rasterizer::Impl::lightTriangle(const D3DVERTEX* in, ShadedVertex (&v)[3]) 
 
 void Rasterizer::Impl::rasterize(const ScreenVertex& a, const ScreenVertex& b,
                                  const ScreenVertex& c) {
-    if (setupTriangle(context, a, b, c, setup)) context.rasterize(setup, context);
+    if (setupTriangle(context, a, b, c, setup)) context.rasterize(setup, context, pixel);
 }
 
 // Wholly inside the guard band: cull on the snapped positions before paying for lighting.
@@ -70,9 +72,8 @@ void Rasterizer::Impl::drawTriangle(const D3DVERTEX* in) {
     unsigned all = ~0u;
     unsigned any = 0;
     for (int i = 0; i < 3; ++i) {
-        transformToClip(context, in[i], v[i]);
-        if (!isFinitePosition(v[i])) return;
-        const unsigned code = outcode(context, v[i]);
+        unsigned code;
+        if (!transformToClip(context, in[i], v[i], code)) return;
         all &= code;
         any |= code;
     }
@@ -91,6 +92,7 @@ void Rasterizer::drawTriangleList(const RasterState& state, const ColorTarget& c
                                   std::uint32_t vertexCount) {
     if (vertices == nullptr || vertexCount < 3) return;
     if (!prepareDrawContext(state, color, depth, impl_->context)) return;
+    impl_->pixel = PixelConstants(impl_->context);
     const std::uint32_t triangles = vertexCount / 3;
     for (std::uint32_t t = 0; t < triangles; ++t) impl_->drawTriangle(vertices + 3 * t);
 }

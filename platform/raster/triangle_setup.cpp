@@ -25,6 +25,8 @@ void setupEdge(const ScreenVertex& from, const ScreenVertex& to, int index, Tria
 }
 
 // Pixels whose centres lie inside the snapped bounding box, clipped to the scissor rectangle.
+// A centre exactly on the right or bottom extreme is left out: it lies on a right or bottom
+// edge, which the top-left rule never draws.
 bool setupBounds(const PixelTarget& target, const ScreenVertex& v0, const ScreenVertex& v1,
                  const ScreenVertex& v2, TriangleSetup& s) {
     constexpr int kRoundUp = kSubpixelScale - 1;
@@ -33,9 +35,9 @@ bool setupBounds(const PixelTarget& target, const ScreenVertex& v0, const Screen
     const std::int32_t minFy = std::min({v0.fy, v1.fy, v2.fy});
     const std::int32_t maxFy = std::max({v0.fy, v1.fy, v2.fy});
     s.minX = std::max((minFx + kRoundUp) >> kSubpixelBits, target.minX);
-    s.maxX = std::min(maxFx >> kSubpixelBits, target.maxX);
+    s.maxX = std::min((maxFx - 1) >> kSubpixelBits, target.maxX);
     s.minY = std::max((minFy + kRoundUp) >> kSubpixelBits, target.minY);
-    s.maxY = std::min(maxFy >> kSubpixelBits, target.maxY);
+    s.maxY = std::min((maxFy - 1) >> kSubpixelBits, target.maxY);
     return s.minX <= s.maxX && s.minY <= s.maxY;
 }
 

@@ -2,6 +2,8 @@
 // to the snapped screen position. Inline: it runs for every vertex of every frame.
 #pragma once
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -10,34 +12,44 @@
 
 namespace sw {
 
-inline void transformToClip(const DrawContext& c, const D3DVERTEX& in, ShadedVertex& out) {
-    const float(&m)[4][4] = c.mvp;
-    out.x = in.x * m[0][0] + in.y * m[1][0] + in.z * m[2][0] + m[3][0];
-    out.y = in.x * m[0][1] + in.y * m[1][1] + in.z * m[2][1] + m[3][1];
-    out.z = in.x * m[0][2] + in.y * m[1][2] + in.z * m[2][2] + m[3][2];
-    out.w = in.x * m[0][3] + in.y * m[1][3] + in.z * m[2][3] + m[3][3];
-}
-
 inline bool isFinitePosition(const ShadedVertex& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
 }
 
-// Bit set per plane that the vertex lies outside of (see ClipPlane).
-inline unsigned outcode(const DrawContext& c, const ShadedVertex& v) {
-    constexpr float kMinW = 1e-6f;
-    unsigned code = 0;
-    code |= static_cast<unsigned>(v.w < kMinW) << kPlaneNearW;
-    code |= static_cast<unsigned>(v.z < 0) << kPlaneNearZ;
-    code |= static_cast<unsigned>(v.z > v.w) << kPlaneFarZ;
-    code |= static_cast<unsigned>(v.x < c.guardLeft * v.w) << kPlaneGuardLeft;
-    code |= static_cast<unsigned>(v.x > c.guardRight * v.w) << kPlaneGuardRight;
-    code |= static_cast<unsigned>(v.y < c.guardBottom * v.w) << kPlaneGuardBottom;
-    code |= static_cast<unsigned>(v.y > c.guardTop * v.w) << kPlaneGuardTop;
-    code |= static_cast<unsigned>(v.x < c.viewLeft * v.w) << kPlaneViewLeft;
-    code |= static_cast<unsigned>(v.x > c.viewRight * v.w) << kPlaneViewRight;
-    code |= static_cast<unsigned>(v.y < c.viewBottom * v.w) << kPlaneViewBottom;
-    code |= static_cast<unsigned>(v.y > c.viewTop * v.w) << kPlaneViewTop;
-    return code;
+// Bits of the planes among (left, right, bottom, top) that clip position p lies outside of:
+// x - left * w < 0, right * w - x < 0, and so on.
+inline unsigned outsideOfBounds(__m128 p, __m128 w, const float* bounds) {
+    const __m128 xxyy = _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 1, 0, 0));
+    const __m128 distance =
+        _mm_mul_ps(_mm_sub_ps(xxyy, _mm_mul_ps(_mm_load_ps(bounds), w)), _mm_setr_ps(1, -1, 1, -1));
+    return static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(distance, _mm_setzero_ps())));
+}
+
+// Transforms to clip space (row vector times world * view * projection) and sets the
+// outcode: a bit per plane (see ClipPlane) that the vertex lies outside of. Returns false
+// when the position is not finite.
+inline bool transformToClip(const DrawContext& c, const D3DVERTEX& in, ShadedVertex& out,
+                            unsigned& code) {
+    const __m128 p =
+        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(in.x), _mm_load_ps(c.mvp[0])),
+                                         _mm_mul_ps(_mm_set1_ps(in.y), _mm_load_ps(c.mvp[1]))),
+                              _mm_mul_ps(_mm_set1_ps(in.z), _mm_load_ps(c.mvp[2]))),
+                   _mm_load_ps(c.mvp[3]));
+    alignas(16) float xyzw[4];
+    _mm_store_ps(xyzw, p);
+    out.x = xyzw[0];
+    out.y = xyzw[1];
+    out.z = xyzw[2];
+    out.w = xyzw[3];
+    // p - p is 0 in every lane only when all four are finite.
+    if (_mm_movemask_ps(_mm_cmpunord_ps(_mm_sub_ps(p, p), _mm_setzero_ps())) != 0) return false;
+    const __m128 w = _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 3, 3));
+    code = static_cast<unsigned>(out.w < kMinClipW) << kPlaneNearW |
+           static_cast<unsigned>(out.z < 0) << kPlaneNearZ |
+           static_cast<unsigned>(out.z > out.w) << kPlaneFarZ |
+           outsideOfBounds(p, w, c.guardBounds) << kPlaneGuardLeft |
+           outsideOfBounds(p, w, c.viewBounds) << kPlaneViewLeft;
+    return true;
 }
 
 // Clamps to 0..1; NaN becomes 0.
