@@ -141,8 +141,9 @@ inline bool projectPosition(const DrawContext& c, const ShadedVertex& v, ScreenV
     const float sy = c.offsetY - c.scaleY * (v.y * invW);
     if (!(std::fabs(sx - c.centreX) < kMaxOffset) || !(std::fabs(sy - c.centreY) < kMaxOffset))
         return false;
-    out.fx = static_cast<std::int32_t>(std::lrint(sx * kSubpixelScale));
-    out.fy = static_cast<std::int32_t>(std::lrint(sy * kSubpixelScale));
+    // Round to nearest with the SSE conversion (lrint would be a library call).
+    out.fx = _mm_cvtss_si32(_mm_set_ss(sx * kSubpixelScale));
+    out.fy = _mm_cvtss_si32(_mm_set_ss(sy * kSubpixelScale));
     return true;
 }
 
