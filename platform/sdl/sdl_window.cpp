@@ -21,10 +21,23 @@ struct SdlWindow::Parts {
 
 namespace {
 
-Uint32 windowFlags(const SdlWindowConfig& config) {
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    return flags;
+struct WindowPlace {
+    int x, y, width, height;
+    Uint32 flags;
+};
+
+// Full screen covers the first display: asked of the window manager, and also sized and placed so
+// that it covers the screen where no window manager runs (a bare X server).
+WindowPlace windowPlaceFor(const SdlWindowConfig& config) {
+    WindowPlace place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, config.frameWidth,
+                      config.frameHeight, SDL_WINDOW_SHOWN};
+    if (!config.fullScreen) return place;
+    place.flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(0, &bounds) == 0) {
+        place = {bounds.x, bounds.y, bounds.w, bounds.h, place.flags};
+    }
+    return place;
 }
 
 // A hardware renderer when there is one, else SDL's software renderer (e.g. under Xvfb).
@@ -94,8 +107,9 @@ std::unique_ptr<SdlWindow> SdlWindow::open(const SdlWindowConfig& config, std::s
     auto parts = std::make_unique<Parts>();
     parts->frameWidth = config.frameWidth;
     parts->frameHeight = config.frameHeight;
-    parts->window = SDL_CreateWindow(config.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     config.frameWidth, config.frameHeight, windowFlags(config));
+    const WindowPlace place = windowPlaceFor(config);
+    parts->window =
+        SDL_CreateWindow(config.title, place.x, place.y, place.width, place.height, place.flags);
     if (parts->window == nullptr) {
         error = sdlError("cannot open a window");
         return nullptr;
