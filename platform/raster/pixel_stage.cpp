@@ -270,7 +270,9 @@ inline RowAttributes rowStart(const TriangleSetup& t, const WalkConstants& w, in
     alignas(16) float start[kAttrSlots];
     const __m128 offX = _mm_set1_ps(static_cast<float>(bx) - t.refX);
     const __m128 offY = _mm_set1_ps(static_cast<float>(y) - t.refY);
-    for (int i = 0; i < kAttrSlots; i += 4) {
+    // The last group of slots holds only specular terms.
+    constexpr int kSlotsUsed = kSpecular ? kAttrSlots : kAttrSlots - 4;
+    for (int i = 0; i < kSlotsUsed; i += 4) {
         const __m128 v = _mm_add_ps(_mm_load_ps(t.base + i),
                                     _mm_add_ps(_mm_mul_ps(_mm_load_ps(t.ddx + i), offX),
                                                _mm_mul_ps(_mm_load_ps(t.ddy + i), offY)));

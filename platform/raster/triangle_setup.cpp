@@ -43,7 +43,7 @@ bool setupBounds(const PixelTarget& target, const ScreenVertex& v0, const Screen
 
 // Plane equations of the attributes through the three snapped vertices.
 void setupGradients(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
-                    std::int64_t area, TriangleSetup& s) {
+                    std::int64_t area, int slots, TriangleSetup& s) {
     constexpr float kToPixels = 1.0f / kSubpixelScale;
     const float dx1 = static_cast<float>(v1.fx - v0.fx) * kToPixels;
     const float dy1 = static_cast<float>(v1.fy - v0.fy) * kToPixels;
@@ -57,7 +57,7 @@ void setupGradients(const ScreenVertex& v0, const ScreenVertex& v1, const Screen
     const __m128 vDx1 = _mm_set1_ps(dx1), vDy1 = _mm_set1_ps(dy1);
     const __m128 vDx2 = _mm_set1_ps(dx2), vDy2 = _mm_set1_ps(dy2);
     const __m128 vInv = _mm_set1_ps(invArea);
-    for (int i = 0; i < kAttrSlots; i += 4) {
+    for (int i = 0; i < slots; i += 4) {
         const __m128 a0 = _mm_load_ps(v0.attr + i);
         const __m128 d1 = _mm_sub_ps(_mm_load_ps(v1.attr + i), a0);
         const __m128 d2 = _mm_sub_ps(_mm_load_ps(v2.attr + i), a0);
@@ -85,7 +85,9 @@ bool setupTriangle(const DrawContext& context, const ScreenVertex& v0, const Scr
     setupEdge(v0, *second, 0, setup);
     setupEdge(*second, *third, 1, setup);
     setupEdge(*third, v0, 2, setup);
-    setupGradients(v0, *second, *third, area, setup);
+    // Without specular light the last group of slots (specular terms only) goes unread.
+    const int slots = context.lighting.specularOn ? kAttrSlots : kAttrSlots - 4;
+    setupGradients(v0, *second, *third, area, slots, setup);
     return true;
 }
 
