@@ -98,8 +98,7 @@ int runPlayer(const Options& options) {
         events = window.get();
         screen = window.get();
     }
-    const bool headlessCopies = options.headless || wantsSnapshots(options);
-    FramePresenters presenters(screen, headlessCopies ? &copies : nullptr);
+    FramePresenters presenters(screen, wantsSnapshots(options) ? &copies : nullptr);
 
     Player player;
     const HWND handle = window != nullptr ? window->handle() : nullptr;
