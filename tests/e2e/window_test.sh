@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # aseplay --window on the demo under a private Xvfb server: the window draws something, Esc and
 # F12 each close it with exit code 0, and losing focus stops the frames until focus comes back.
-# Exits 77 (skipped) when Xvfb, xdotool or xwd is missing.
+# Exits 77 (skipped) when Xvfb, xdotool, xwd or xlogo is missing.
 # Usage: window_test.sh ASEPLAY DEMO_DIR
 set -uo pipefail
 aseplay="$1"
 demo="$2"
-for tool in Xvfb xdotool xwd; do
+for tool in Xvfb xdotool xwd xlogo; do
   command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 
