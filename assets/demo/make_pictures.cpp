@@ -3,8 +3,8 @@
 // white bands). Usage: make_pictures BACKDROP.png TEXTURE.png
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "images/png_io.h"
@@ -39,7 +39,8 @@ RgbImage blank(int width, int height) {
 
 // A cheap repeatable hash of a pixel position, in [0, 1).
 double hash(int x, int y) {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
+    std::uint32_t h =
+        static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
     h = (h ^ (h >> 13)) * 1274126177u;
     return static_cast<double>((h ^ (h >> 16)) & 0xFFFFFF) / 16777216.0;
 }
@@ -55,7 +56,8 @@ Colour skyAt(int x, int y, int horizon) {
 }
 
 Colour floorAt(int x, int y, int width, int horizon, int height) {
-    const double depth = static_cast<double>(y - horizon + 1) / (height - horizon);  // 0 far, 1 near
+    const double depth =
+        static_cast<double>(y - horizon + 1) / (height - horizon);  // 0 far, 1 near
     const Colour far{0.35, 0.12, 0.30};
     const Colour near{0.05, 0.02, 0.10};
     Colour c = mix(far, near, std::sqrt(depth));
@@ -68,7 +70,8 @@ Colour floorAt(int x, int y, int width, int horizon, int height) {
     const double pixelsAlong = (height - horizon) / (2.0 * z * z);
     const double lineX = std::abs(across - std::round(across)) * pixelsAcross;
     const double lineZ = std::abs(along - std::round(along)) * pixelsAlong;
-    const double ink = std::max(std::clamp(1.0 - lineX, 0.0, 1.0), std::clamp(1.0 - lineZ, 0.0, 1.0));
+    const double ink =
+        std::max(std::clamp(1.0 - lineX, 0.0, 1.0), std::clamp(1.0 - lineZ, 0.0, 1.0));
     const double fade = std::clamp((depth - 0.08) * 5.0, 0.0, 1.0);
     c = mix(c, {1.0, 0.35, 0.75}, ink * fade * 0.9);
     return c;
