@@ -319,6 +319,13 @@ void parseRotSample(TrackSample& sample, const char* line) {
     parseSample(sample, line);
 }
 
+void parseSampleKey(SampleKey& sample, const char* line) {
+    Tokens tokens(line);
+    tokens.skip(1);
+    sample.time = lowBits<std::int32_t>(tokens.integer());
+    readReals(tokens, sample.values, 7);
+}
+
 void parseName(AseText& text, const char* line) {
     Tokens tokens(line);
     tokens.skip(1);

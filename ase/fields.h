@@ -33,6 +33,8 @@ void parseRotKey(RotKey& key, const char* line);
 void parseScaleKey(ScaleKey& key, const char* line);
 void parsePosSample(TrackSample& sample, const char* line);
 void parseRotSample(TrackSample& sample, const char* line);
+// Time and up to seven values of a sampled-track line of a geometry object.
+void parseSampleKey(SampleKey& sample, const char* line);
 void parseName(AseText& text, const char* line);
 
 // The first token of a line (empty when the line holds none).

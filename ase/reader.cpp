@@ -8,6 +8,8 @@
 
 #include "ase/fields.h"
 #include "ase/line_source.h"
+#include "ase/scene_finish.h"
+#include "ase/tolerant_reader.h"
 
 namespace {
 
@@ -21,15 +23,19 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-constexpr float kEmissive = 0.3f;
-constexpr float kPower = 10.0f;
-
 // Walks the file in the exporter's order, one small function per block. Inside a block the end of
-// the file, or a line that must open or close a block and does not, stops the read.
+// the file, or a line that must open or close a block and does not, stops the read. Where the
+// layout lets it go on but the line it takes is one it cannot use (a block that ends early or
+// late), it notes that the file left the layout.
 class SceneReader {
   public:
-    SceneReader(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages)
-        : scene_(scene), lines_(lines), fileName_(fileName), messages_(messages) {}
+    SceneReader(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages,
+                bool printErrors)
+        : scene_(scene),
+          lines_(lines),
+          fileName_(fileName),
+          messages_(messages),
+          printErrors_(printErrors) {}
 
     void read() {
         readHeader();
@@ -41,6 +47,9 @@ class SceneReader {
 
     long stopLine() const { return lines_.lineNumber(); }
     const std::string& error() const { return error_; }
+    bool leftLayout() const { return leftLayout_; }
+    // The keyword of the block that the line of a stop opened; empty when it opened none.
+    const std::string& stopBlock() const { return stopBlock_; }
 
   private:
     // Names the block being read, for the stop message, while it is in scope.
@@ -73,6 +82,7 @@ class SceneReader {
     const char* keywordLine() {
         const char* text = line();
         takeKeyword(text);
+        lineOpensBlock_ = opensBlock(text);
         return text;
     }
 
@@ -113,23 +123,41 @@ class SceneReader {
 
     void expect(std::string_view expected, const char* what) {
         if (!is(expected)) {
+            if (lineOpensBlock_) stopBlock_ = keyword();
             stop("\"" + std::string(expected) + "\" " + what, "\"" + std::string(keyword()) + "\"");
         }
     }
 
     [[noreturn]] void stop(const std::string& expected, const std::string& found) {
-        error_ = std::string(fileName_) + ":" + std::to_string(lines_.lineNumber()) +
-                 ": expected " + expected + ", found " + found;
-        std::fprintf(stderr, "aseplay: %s\n", error_.c_str());
+        fail(": expected " + expected + ", found " + found);
+    }
+
+    [[noreturn]] void fail(const std::string& what) {
+        error_ = std::string(fileName_) + ":" + std::to_string(lines_.lineNumber()) + what;
+        if (printErrors_) std::fprintf(stderr, "aseplay: %s\n", error_.c_str());
         throw ReadStopped{};
+    }
+
+    // The line is one the layout has no use for here: the tolerant reading must take over.
+    void noteLeftLayout() { leftLayout_ = true; }
+
+    // A keyword line that opens or closes a block, where the layout wants a plain line.
+    void noteIfStructural(const char* text) {
+        if (is("}") || opensBlock(text)) noteLeftLayout();
     }
 
     // --- header, scene block, materials ---
 
     void readHeader() {
         Block block(*this, "the file header");
-        parseShort(scene_.sceneInfo.version, line());
-        parseName(scene_.sceneInfo.comment, line());
+        const char* first = line();
+        if (!isAseHeaderLine(first))
+            fail(": not an ASE scene file (its first line is no keyword line)");
+        parseShort(scene_.sceneInfo.version, first);
+        // Taken whatever its keyword; a block line here means the file has no comment line.
+        const char* comment = line();
+        if (firstToken(comment) == "}" || opensBlock(comment)) noteLeftLayout();
+        parseName(scene_.sceneInfo.comment, comment);
     }
 
     // A line that is not the expected block's opening line is left for the next step.
@@ -187,13 +215,21 @@ class SceneReader {
             parseName(material.xpType, line());
         } else if (is("*MATERIAL_XP_TYPE")) {
             parseName(material.xpType, text);
+        } else {
+            noteIfStructural(text);
         }
 
         keywordLine();
         if (is("*MAP_DIFFUSE")) {
             material.hasDiffuseMap = true;
             readDiffuseMap(material.diffuseMap);
-            skipLines(2);  // the map's and the material's closing lines
+            // the map's and the material's closing lines
+            for (int i = 0; i < 2; ++i) {
+                keywordLine();
+                if (!is("}")) noteLeftLayout();
+            }
+        } else if (!is("}")) {
+            noteLeftLayout();  // the next material would start inside this one
         }
     }
 
@@ -230,25 +266,7 @@ class SceneReader {
 
     void finish() {
         std::fprintf(messages_, "Read ASE Complete!!");
-        scene_.objectCount = static_cast<std::int32_t>(scene_.geomObjects.size());
-        for (std::size_t i = 0; i < scene_.geomObjects.size(); ++i) {
-            scene_.drawObjects[i].vertices.resize(3 * std::size_t{scene_.geomObjects[i].faceCount});
-        }
-        // Materials pair with objects by position; extra materials have no object to go to.
-        const std::size_t paired =
-            std::min<std::size_t>(scene_.materialCount, scene_.drawObjects.size());
-        for (std::size_t i = 0; i < paired; ++i) {
-            fillDeviceMaterial(scene_.drawObjects[i].material, scene_.materials[i]);
-        }
-    }
-
-    static void fillDeviceMaterial(D3DMATERIAL& target, const AseMaterial& source) {
-        target = D3DMATERIAL{};
-        target.dwSize = sizeof(D3DMATERIAL);
-        target.diffuse = {source.diffuse.x, source.diffuse.y, source.diffuse.z, 0.0f};
-        target.specular = {source.specular.x, source.specular.y, source.specular.z, 0.0f};
-        target.emissive = {kEmissive, kEmissive, kEmissive, 0.0f};
-        target.power = kPower;
+        finishScene(scene_);
     }
 
     // --- geometry objects ---
@@ -281,12 +299,16 @@ class SceneReader {
             readObjectAnimation(object);
             text = keywordLine();
         }
+        if (is("}")) noteLeftLayout();  // the object closed early: the next line is not its own
         readMaterialReference(object, text);
 
         keywordLine();
         if (is("*MESH_ANIMATION")) {
             readMeshAnimation(object, draw);
-            line();  // the object's closing line
+            keywordLine();  // the object's closing line
+            if (!is("}")) noteLeftLayout();
+        } else if (!is("}")) {
+            noteLeftLayout();  // the rest of the object would be skipped line by line
         }
         std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
@@ -379,7 +401,7 @@ class SceneReader {
         Block block(*this, "an animation block");
         parseName(object.animNodeName, line());
         for (;;) {
-            keywordLine();
+            const char* text = keywordLine();
             if (is("}")) return;
             if (is("*CONTROL_POS_BEZIER") || is("*CONTROL_POS_TCB")) {
                 readKeyTrack(object.posKeys, "*CONTROL_BEZIER_POS_KEY", "*CONTROL_TCB_POS_KEY",
@@ -390,6 +412,10 @@ class SceneReader {
             } else if (is("*CONTROL_SCALE_BEZIER") || is("*CONTROL_SCALE_TCB")) {
                 readKeyTrack(object.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY",
                              "*CONTROL_TCB_SCALE_KEY", parseScaleKey);
+            } else if (opensBlock(text)) {
+                // A sampled or linear track (or any other block): its closing line would end
+                // the whole animation block.
+                noteLeftLayout();
             }
         }
     }
@@ -587,6 +613,7 @@ class SceneReader {
     LineSource& lines_;
     const char* fileName_;
     std::FILE* messages_;
+    bool printErrors_;
     const char* block_ = "the file";
     char keyword_[AseText::kCapacity - 1] = {};
     std::size_t keywordLength_ = 0;
@@ -595,32 +622,91 @@ class SceneReader {
     int objectsRead_ = 0;
     int lightsRead_ = 0;
     int camerasRead_ = 0;
+    bool leftLayout_ = false;
+    bool lineOpensBlock_ = false;  // the last keyword line opened a block
+    std::string stopBlock_;
     std::string error_;
 };
 
-}  // namespace
-
-int readScene(Scene& scene, const char* fileName, std::FILE* messages, ReadReport* report) {
-    ReadReport local;
-    ReadReport& result = report != nullptr ? *report : local;
-    result = ReadReport{};
-
+FilePtr openScene(const char* fileName, ReadReport& result) {
     FilePtr file(std::fopen(fileName, "rb"));
     if (!file) {
         result.error =
             std::string("cannot open scene file ") + fileName + ": " + std::strerror(errno);
         std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
-        return 1;
     }
-    LineSource lines(file.get(), fileName);
-    SceneReader reader(scene, lines, fileName, messages);
+    return file;
+}
+
+// The positional reading. With `printErrors` false a stop is only reported in `result`.
+// Returns the keyword of the block at which the reading stopped (empty if none).
+std::string readStrict(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
+                       bool printErrors, ReadReport& result) {
+    LineSource lines(file, fileName);
+    SceneReader reader(scene, lines, fileName, messages, printErrors);
     try {
         reader.read();
+        result.complete = true;
+        result.strict = !reader.leftLayout();
     } catch (const ReadStopped&) {
         result.line = reader.stopLine();
         result.error = reader.error();
-        return 1;
     }
-    result.complete = true;
-    return 0;
+    return reader.stopBlock();
+}
+
+// Copies what a temporary message file holds to `out`.
+void replayMessages(std::FILE* held, std::FILE* out) {
+    std::rewind(held);
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, held)) > 0;) {
+        std::fwrite(chunk, 1, got, out);
+    }
+}
+
+// The positional reading first, quietly; when it stops or leaves the layout the file is read
+// again from the start by keywords, so that a file in the layout keeps every value it had.
+void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
+                  ReadReport& result) {
+    FilePtr held(std::tmpfile());
+    std::FILE* strictMessages = held ? held.get() : messages;
+    Scene strictScene;
+    const std::string stopBlock =
+        readStrict(strictScene, file, fileName, strictMessages, false, result);
+    if (result.complete && result.strict) {
+        scene = std::move(strictScene);
+        if (held) replayMessages(held.get(), messages);
+        return;
+    }
+    // Not an ASE file at all, or a block no exporter writes where the layout needs a block of
+    // its own (a misspelt mesh, list or normals block): skipping it would quietly lose what the
+    // scene needs, so the stop stands.
+    const bool notAse = result.line == 1;
+    if (!result.complete && (notAse || (!stopBlock.empty() && !isKnownBlock(stopBlock)))) {
+        if (held) replayMessages(held.get(), messages);
+        std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
+        scene = std::move(strictScene);
+        return;
+    }
+    result = ReadReport{};
+    std::rewind(file);
+    readByKeywords(scene, file, fileName, messages, result);
+}
+
+}  // namespace
+
+int readScene(Scene& scene, const char* fileName, std::FILE* messages, ReadReport* report,
+              ReadMode mode) {
+    ReadReport local;
+    ReadReport& result = report != nullptr ? *report : local;
+    result = ReadReport{};
+
+    FilePtr file = openScene(fileName, result);
+    if (!file) return 1;
+    if (mode == ReadMode::tolerant) {
+        readTolerant(scene, file.get(), fileName, messages, result);
+    } else {
+        readStrict(scene, file.get(), fileName, messages, true, result);
+    }
+    return result.complete ? 0 : 1;
 }

@@ -70,6 +70,8 @@ struct AseMaterial {
     AseText xpType;
     bool hasDiffuseMap;  // diffuseMap is filled only when the material has one
     DiffuseMap diffuseMap;
+    std::int16_t subMaterialCount;          // from *NUMSUBMTLS
+    std::vector<AseMaterial> subMaterials;  // one per *SUBMATERIAL block, in file order
 };
 
 struct NodeTransform {
@@ -134,6 +136,13 @@ struct TrackSample {
     float x, y, z;
 };
 
+// One line of a sampled track of a geometry object: its time and every value the line gives
+// (position x y z; rotation axis x y z and angle; scale x y z, axis x y z and angle), the rest 0.
+struct SampleKey {
+    std::int32_t time;
+    float values[7];
+};
+
 struct MeshFrame {
     std::int32_t time;
     std::uint16_t vertexCount;
@@ -160,6 +169,9 @@ struct GeomObject {
     std::vector<TexVertex> texVertices;
     std::vector<TexFace> texFaces;
     std::int16_t colorVertexCount;
+    std::vector<D3DVECTOR> colorVertices;  // red, green, blue; colorVertexCount records when listed
+    std::uint16_t colorFaceCount;
+    std::vector<TexFace> colorFaces;  // a, b, c index colorVertices
     std::vector<FaceNormal> faceNormals;
     std::vector<VertexNormal> vertexNormals;  // three per face: 3f + k is corner k of face f
     std::int16_t motionBlur, castShadow, receiveShadow;
@@ -167,6 +179,10 @@ struct GeomObject {
     std::vector<PosKey> posKeys;  // empty: no position track
     std::vector<RotKey> rotKeys;
     std::vector<ScaleKey> scaleKeys;
+    // Sampled tracks: kept as read, never turned into keys.
+    std::vector<SampleKey> posSamples;
+    std::vector<SampleKey> rotSamples;
+    std::vector<SampleKey> scaleSamples;
     std::int16_t materialRef;
     D3DVECTOR wireframeColor;
     std::vector<MeshFrame> meshFrames;

@@ -34,30 +34,52 @@ Json describeSceneInfo(const SceneInfo& info) {
 Json describeMaterial(const AseMaterial& material) {
     Json map = nullptr;
     if (material.hasDiffuseMap) map = Json{{"bitmap", text(material.diffuseMap.bitmap)}};
-    return {{"index", material.index},
-            {"name", text(material.name)},
-            {"className", text(material.className)},
-            {"diffuse", triple(material.diffuse)},
-            {"specular", triple(material.specular)},
-            {"diffuseMap", map}};
+    Json described = {{"index", material.index},
+                      {"name", text(material.name)},
+                      {"className", text(material.className)},
+                      {"diffuse", triple(material.diffuse)},
+                      {"specular", triple(material.specular)},
+                      {"diffuseMap", map}};
+    if (!material.subMaterials.empty()) {
+        Json subMaterials = Json::array();
+        for (const AseMaterial& sub : material.subMaterials)
+            subMaterials.push_back(describeMaterial(sub));
+        described["subMaterials"] = subMaterials;
+    }
+    return described;
 }
 
 Json describeObject(const GeomObject& object, const DrawObject& draw) {
-    return {{"name", text(object.name)},
-            {"parentName", text(object.parentName)},
-            {"tmPos", triple(object.nodeTm.tmPos)},
-            {"vertexCount", object.vertexCount},
-            {"faceCount", object.faceCount},
-            {"texVertexCount", object.texVertexCount},
-            {"texFaceCount", object.texFaceCount},
-            {"posKeys", object.posKeys.size()},
-            {"rotKeys", object.rotKeys.size()},
-            {"scaleKeys", object.scaleKeys.size()},
-            {"meshFrameCount", draw.meshFrameCount},
-            {"materialRef", object.materialRef}};
+    Json described = {{"name", text(object.name)},
+                      {"parentName", text(object.parentName)},
+                      {"tmPos", triple(object.nodeTm.tmPos)},
+                      {"vertexCount", object.vertexCount},
+                      {"faceCount", object.faceCount},
+                      {"texVertexCount", object.texVertexCount},
+                      {"texFaceCount", object.texFaceCount},
+                      {"posKeys", object.posKeys.size()},
+                      {"rotKeys", object.rotKeys.size()},
+                      {"scaleKeys", object.scaleKeys.size()},
+                      {"meshFrameCount", draw.meshFrameCount},
+                      {"materialRef", object.materialRef}};
+    // Sampled tracks exist only beyond the exporter's layout; files in it keep their old document.
+    if (!object.posSamples.empty() || !object.rotSamples.empty() || !object.scaleSamples.empty()) {
+        described["samples"] = {{"pos", object.posSamples.size()},
+                                {"rot", object.rotSamples.size()},
+                                {"scale", object.scaleSamples.size()}};
+    }
+    return described;
 }
 
-Json describeScene(const Scene& scene, bool complete) {
+Json describeExtensions(const std::vector<ReadExtension>& extensions) {
+    Json list = Json::array();
+    for (const ReadExtension& extension : extensions) {
+        list.push_back({{"kind", extension.kind}, {"line", extension.line}});
+    }
+    return list;
+}
+
+Json describeScene(const Scene& scene, const ReadReport& report) {
     Json materials = Json::array();
     for (const AseMaterial& material : scene.materials)
         materials.push_back(describeMaterial(material));
@@ -87,20 +109,24 @@ Json describeScene(const Scene& scene, bool complete) {
             {"objects", objects},
             {"lights", lights},
             {"cameras", cameras},
-            {"complete", complete}};
+            {"complete", report.complete},
+            {"strict", report.strict},
+            {"extensions", describeExtensions(report.extensions)}};
 }
 
 }  // namespace
 
 // Exit code 0 for a complete read, 1 when the file is missing or the read stopped; the document
-// is printed either way and shows what was read.
+// is printed either way and shows what was read, and what the tolerant reading left out.
 int runInfo(const Options& options) {
     Scene scene;
-    const bool complete = readScene(scene, options.scenePath.c_str(), stderr) == 0;
+    ReadReport report;
+    readScene(scene, options.scenePath.c_str(), stderr, &report, ReadMode::tolerant);
+    const bool complete = report.complete;
     std::fputc('\n', stderr);  // the progress messages carry no line break
     // Tokens are raw bytes of the file: invalid UTF-8 is replaced rather than failing the dump.
     const std::string document =
-        describeScene(scene, complete)
+        describeScene(scene, report)
             .dump(2, ' ', false, nlohmann::detail::error_handler_t::replace);
     std::fputs(document.c_str(), stdout);
     std::fputc('\n', stdout);

@@ -1,0 +1,18 @@
+// The reading by keywords: every block is recognised by its keyword wherever it stands; blocks and
+// lines the records have no place for are skipped whole and noted in the report.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+#include "ase/reader.h"
+
+// Whether exporters write blocks of this keyword: the ones this reading takes into the records
+// and the ones it knows to skip (other maps, mapping channels, helpers, shapes, ...).
+bool isKnownBlock(std::string_view keyword);
+
+// Reads the open scene file from its start into `scene` (which should be fresh). Fills
+// `result.complete`, and on a stop its line and error (also printed on standard error), and
+// notes each kind of block or line met beyond the exporter's layout in `result.extensions`.
+void readByKeywords(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
+                    ReadReport& result);
