@@ -8,12 +8,52 @@
 
 namespace {
 
+// Layouts of other exporters; linear and sampled tracks are chosen with the track options.
+void describeLayoutOptions(CLI::App& app, LayoutOptions& layout) {
+    const char* group = "Other exporters' layouts";
+    app.add_flag("--color-vertices", layout.colorVertices, "Colour vertex and colour face lists")
+        ->group(group);
+    app.add_flag("--no-color-count", layout.noColorCount, "Leave out the colour vertex count line")
+        ->group(group);
+    app.add_flag("--no-normals", layout.noNormals, "Leave out the normals blocks")->group(group);
+    app.add_flag("--mapping-channel", layout.mappingChannel,
+                 "A second texture channel in every mesh")
+        ->group(group);
+    app.add_flag("--sub-materials", layout.subMaterials, "Nested sub-materials in every material")
+        ->group(group);
+    app.add_flag("--all-maps", layout.allMaps,
+                 "Maps of every kind beside the diffuse map (needs --diffuse-map)")
+        ->group(group);
+    app.add_flag("--loose-materials", layout.looseMaterials,
+                 "Material lines in another order, some missing, maps first")
+        ->group(group);
+    app.add_flag("--mesh-animation-first", layout.meshAnimationFirst,
+                 "The mesh animation right after the mesh")
+        ->group(group);
+    app.add_option("--helpers", layout.helpers,
+                   "Helper objects (a chain) written first; root objects hang under the first")
+        ->check(CLI::NonNegativeNumber)
+        ->group(group);
+    app.add_flag("--shapes", layout.shapes, "A shape object")->group(group);
+    app.add_flag("--group", layout.group, "The geometry objects inside a group block")
+        ->group(group);
+    app.add_flag("--space-header", layout.spaceHeader,
+                 "Header with a space instead of a tab and no comment line")
+        ->group(group);
+    app.add_flag("--no-scene", layout.noSceneBlock, "Leave out the scene block")->group(group);
+}
+
 void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& output,
                      bool& noTexture) {
-    const std::map<std::string, KeyStyle> styles{
-        {"none", KeyStyle::None}, {"bezier", KeyStyle::Bezier}, {"tcb", KeyStyle::Tcb}};
+    const std::map<std::string, KeyStyle> styles{{"none", KeyStyle::None},
+                                                 {"bezier", KeyStyle::Bezier},
+                                                 {"tcb", KeyStyle::Tcb},
+                                                 {"linear", KeyStyle::Linear},
+                                                 {"sampled", KeyStyle::Sampled}};
     const std::map<std::string, KeyStyle> rotationStyles{{"none", KeyStyle::None},
-                                                         {"tcb", KeyStyle::Tcb}};
+                                                         {"tcb", KeyStyle::Tcb},
+                                                         {"linear", KeyStyle::Linear},
+                                                         {"sampled", KeyStyle::Sampled}};
     const std::map<std::string, Hierarchy> hierarchies{{"none", Hierarchy::None},
                                                        {"chain", Hierarchy::Chain},
                                                        {"star", Hierarchy::Star},
@@ -32,14 +72,15 @@ void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& outpu
         ->transform(CLI::CheckedTransformer(hierarchies, CLI::ignore_case))
         ->option_text("KIND");
     app.add_option("--pos-track", options.posTrack,
-                   "Position keys of every object: none, bezier or tcb")
+                   "Position keys of every object: none, bezier, tcb, linear or sampled")
         ->transform(CLI::CheckedTransformer(styles, CLI::ignore_case))
         ->option_text("STYLE");
-    app.add_option("--rot-track", options.rotTrack, "Rotation keys of every object: none or tcb")
+    app.add_option("--rot-track", options.rotTrack,
+                   "Rotation keys of every object: none, tcb, linear or sampled")
         ->transform(CLI::CheckedTransformer(rotationStyles, CLI::ignore_case))
         ->option_text("STYLE");
     app.add_option("--scale-track", options.scaleTrack,
-                   "Scale keys of every object: none, bezier or tcb")
+                   "Scale keys of every object: none, bezier, tcb, linear or sampled")
         ->transform(CLI::CheckedTransformer(styles, CLI::ignore_case))
         ->option_text("STYLE");
     app.add_option("--keys", options.keys, "Keys per track (and samples per camera track)")
@@ -67,6 +108,7 @@ void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& outpu
         ->capture_default_str();
     app.add_option("--seed", options.seed, "Seed of the random colours, offsets and parents")
         ->capture_default_str();
+    describeLayoutOptions(app, options.layout);
 }
 
 }  // namespace

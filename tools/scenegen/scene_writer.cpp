@@ -150,7 +150,11 @@ class SceneWriter {
         writeHeader();
         writeMaterials();
         const Mesh mesh = makeBall(std::clamp(options_.facesPerObject, 1, 65535));
+        for (int i = 0; i < layout().helpers; ++i) writeHelper(i);
+        if (layout().group) out_.line(0, "*GROUP \"Group01\" {");
         for (int i = 0; i < options_.objects; ++i) writeGeomObject(i, mesh);
+        if (layout().group) out_.line(0, "}");
+        if (layout().shapes) writeShape();
         for (int i = 0; i < options_.lights; ++i) writeLight(i);
         for (int i = 0; i < options_.cameras; ++i) writeCamera(i);
         out_.flush();
@@ -158,9 +162,16 @@ class SceneWriter {
     }
 
   private:
+    const LayoutOptions& layout() const { return options_.layout; }
+
     void writeHeader() {
-        out_.line(0, "*3DSMAX_ASCIIEXPORT\t200");
-        out_.line(0, "*COMMENT \"aseplay-scenegen\"");
+        if (layout().spaceHeader) {
+            out_.line(0, "*3DSMAX_ASCIIEXPORT 200");
+        } else {
+            out_.line(0, "*3DSMAX_ASCIIEXPORT\t200");
+            out_.line(0, "*COMMENT \"aseplay-scenegen\"");
+        }
+        if (layout().noSceneBlock) return;
         out_.line(0, "*SCENE {");
         out_.line(1, "*SCENE_FILENAME \"generated.max\"");
         out_.indent(1).text("*SCENE_FIRSTFRAME 0").end();
@@ -183,50 +194,109 @@ class SceneWriter {
         std::uniform_real_distribution<double> colour(0.2, 1.0);
         const Vec diffuse{colour(random_), colour(random_), colour(random_)};
         out_.indent(1).text("*MATERIAL ").integer(i).text(" {").end();
-        out_.indent(2).text("*MATERIAL_NAME \"Material").integer(i + 1).text("\"").end();
-        out_.line(2, "*MATERIAL_CLASS \"Standard\"");
-        out_.indent(2)
-            .text("*MATERIAL_AMBIENT ")
-            .vec({diffuse.x / 4, diffuse.y / 4, diffuse.z / 4})
-            .end();
-        out_.indent(2).text("*MATERIAL_DIFFUSE ").vec(diffuse).end();
-        out_.indent(2).text("*MATERIAL_SPECULAR ").vec({0.9, 0.9, 0.9}).end();
-        out_.indent(2).text("*MATERIAL_SHINE ").num(0.25).end();
-        out_.indent(2).text("*MATERIAL_SHINESTRENGTH ").num(0.05).end();
-        out_.indent(2).text("*MATERIAL_TRANSPARENCY ").num(0).end();
-        out_.indent(2).text("*MATERIAL_WIRESIZE ").num(1).end();
-        out_.line(2, "*MATERIAL_SHADING Blinn");
-        out_.indent(2).text("*MATERIAL_XP_FALLOFF ").num(0).end();
-        out_.indent(2).text("*MATERIAL_SELFILLUM ").num(0).end();
-        out_.line(2, "*MATERIAL_FALLOFF In");
-        out_.line(2, "*MATERIAL_XP_TYPE Filter");
-        if (!options_.diffuseMap.empty()) writeDiffuseMap();
+        writeMaterialBody(2, "Material" + std::to_string(i + 1), diffuse);
+        if (layout().subMaterials) {
+            // Two sub-materials; the first holds one of its own.
+            out_.line(2, "*NUMSUBMTLS 2");
+            for (int sub = 0; sub < 2; ++sub) {
+                out_.indent(2).text("*SUBMATERIAL ").integer(sub).text(" {").end();
+                const Vec subColour{diffuse.z, diffuse.x, 0.1 * (sub + 1)};
+                writeMaterialBody(3, "Sub" + std::to_string(sub), subColour);
+                if (sub == 0) {
+                    out_.line(3, "*NUMSUBMTLS 1");
+                    out_.line(3, "*SUBMATERIAL 0 {");
+                    writeMaterialBody(4, "SubSub", {0.5, 0.5, 0.5});
+                    out_.line(3, "}");
+                }
+                out_.line(2, "}");
+            }
+        }
         out_.line(1, "}");
     }
 
-    void writeDiffuseMap() {
-        out_.line(2, "*MAP_DIFFUSE {");
-        out_.line(3, "*MAP_NAME \"Map1\"");
-        out_.line(3, "*MAP_CLASS \"Bitmap\"");
-        out_.line(3, "*MAP_SUBNO 1");
-        out_.indent(3).text("*MAP_AMOUNT ").num(1).end();
-        out_.indent(3).text("*BITMAP ").text(quoted(options_.diffuseMap)).end();
-        out_.line(3, "*MAP_TYPE Screen");
+    void writeMaterialBody(int in, const std::string& name, const Vec& diffuse) {
+        const bool loose = layout().looseMaterials;
+        // Some exporters put the maps first and leave out or reorder the colour lines.
+        if (loose && !options_.diffuseMap.empty()) writeMaps(in);
+        out_.indent(in).text("*MATERIAL_NAME ").text(quoted(name)).end();
+        out_.line(in, "*MATERIAL_CLASS \"Standard\"");
+        if (loose) {
+            out_.indent(in).text("*MATERIAL_SPECULAR ").vec({0.9, 0.9, 0.9}).end();
+            out_.line(in, "*MATERIAL_TWOSIDED");
+            out_.indent(in).text("*MATERIAL_DIFFUSE ").vec(diffuse).end();
+        } else {
+            out_.indent(in)
+                .text("*MATERIAL_AMBIENT ")
+                .vec({diffuse.x / 4, diffuse.y / 4, diffuse.z / 4})
+                .end();
+            out_.indent(in).text("*MATERIAL_DIFFUSE ").vec(diffuse).end();
+            out_.indent(in).text("*MATERIAL_SPECULAR ").vec({0.9, 0.9, 0.9}).end();
+        }
+        out_.indent(in).text("*MATERIAL_SHINE ").num(0.25).end();
+        if (!loose) out_.indent(in).text("*MATERIAL_SHINESTRENGTH ").num(0.05).end();
+        out_.indent(in).text("*MATERIAL_TRANSPARENCY ").num(0).end();
+        if (!loose) out_.indent(in).text("*MATERIAL_WIRESIZE ").num(1).end();
+        out_.line(in, "*MATERIAL_SHADING Blinn");
+        out_.indent(in).text("*MATERIAL_XP_FALLOFF ").num(0).end();
+        out_.indent(in).text("*MATERIAL_SELFILLUM ").num(0).end();
+        if (loose) out_.line(in, "*MATERIAL_XP_TYPE Filter");
+        out_.line(in, "*MATERIAL_FALLOFF In");
+        if (loose) out_.line(in, "*MATERIAL_SOFTEN");
+        if (!loose) out_.line(in, "*MATERIAL_XP_TYPE Filter");
+        if (!loose && !options_.diffuseMap.empty()) writeMaps(in);
+    }
+
+    // The diffuse map, and with allMaps one map of every other kind after it.
+    void writeMaps(int in) {
+        writeMap(in, "*MAP_DIFFUSE", options_.diffuseMap, false);
+        if (!layout().allMaps) return;
+        for (const char* kind :
+             {"*MAP_AMBIENT", "*MAP_SPECULAR", "*MAP_SHINE", "*MAP_SHINESTRENGTH", "*MAP_SELFILLUM",
+              "*MAP_OPACITY", "*MAP_FILTERCOLOR", "*MAP_BUMP", "*MAP_REFLECT", "*MAP_REFRACT"}) {
+            writeMap(in, kind, "other.bmp", std::string_view(kind) == "*MAP_BUMP");
+        }
+    }
+
+    // A bitmap map block; `nested` adds a generic map inside it, as composite maps have.
+    void writeMap(int in, const char* kind, const std::string& bitmap, bool nested) {
+        out_.indent(in).text(kind).text(" {").end();
+        const int map = in + 1;
+        out_.line(map, "*MAP_NAME \"Map1\"");
+        out_.line(map, "*MAP_CLASS \"Bitmap\"");
+        out_.line(map, "*MAP_SUBNO 1");
+        out_.indent(map).text("*MAP_AMOUNT ").num(1).end();
+        out_.indent(map).text("*BITMAP ").text(quoted(bitmap)).end();
+        out_.line(map, "*MAP_TYPE Screen");
         const std::pair<const char*, double> uvw[] = {
             {"*UVW_U_OFFSET", 0},    {"*UVW_V_OFFSET", 0},  {"*UVW_U_TILING", 1},
             {"*UVW_V_TILING", 1},    {"*UVW_ANGLE", 0},     {"*UVW_BLUR", 1},
             {"*UVW_BLUR_OFFSET", 0}, {"*UVW_NOUSE_AMT", 1}, {"*UVW_NOISE_SIZE", 1}};
         for (const auto& [keyword, value] : uvw)
-            out_.indent(3).text(keyword).text(" ").num(value).end();
-        out_.line(3, "*UVW_NOISE_LEVEL 1");
-        out_.indent(3).text("*UVW_NOISE_PHASE ").num(0).end();
-        out_.line(3, "*BITMAP_FILTER Pyramidal");
-        out_.line(2, "}");
+            out_.indent(map).text(keyword).text(" ").num(value).end();
+        out_.line(map, "*UVW_NOISE_LEVEL 1");
+        out_.indent(map).text("*UVW_NOISE_PHASE ").num(0).end();
+        out_.line(map, "*BITMAP_FILTER Pyramidal");
+        if (nested) {
+            out_.line(map, "*MAP_GENERIC {");
+            out_.line(map + 1, "*MAP_NAME \"Inner\"");
+            out_.line(map + 1, "*BITMAP \"inner.bmp\"");
+            out_.line(map, "}");
+        }
+        out_.line(in, "}");
     }
 
     Vec objectPosition(int i) const {
         return {kSpacing * (i % 8) - kSpacing * 3.5, kSpacing * ((i / 8) % 8), kSpacing * (i / 64)};
     }
+
+    // Objects without a parent of their own hang under the first helper, when there is one.
+    std::string parentName(int i) {
+        const int parent = parentOf(i);
+        if (parent >= 0) return objectName(parent);
+        return layout().helpers > 0 ? helperName(0) : std::string();
+    }
+
+    static std::string helperName(int i) { return "Helper" + std::to_string(i); }
 
     int parentOf(int i) {
         if (i == 0) return -1;
@@ -268,11 +338,13 @@ class SceneWriter {
         const Vec position = objectPosition(i);
         out_.line(0, "*GEOMOBJECT {");
         out_.indent(1).text("*NODE_NAME ").text(quoted(name)).end();
-        const int parent = parentOf(i);
-        if (parent >= 0)
-            out_.indent(1).text("*NODE_PARENT ").text(quoted(objectName(parent))).end();
+        const std::string parent = parentName(i);
+        if (!parent.empty()) out_.indent(1).text("*NODE_PARENT ").text(quoted(parent)).end();
         writeNodeTransform(1, name, position);
-        writeMesh(1, mesh, position, 1.0, 0, options_.textured);
+        writeMesh(1, mesh, position, 1.0, 0, options_.textured, true);
+        if (options_.meshFrames > 0 && layout().meshAnimationFirst) {
+            writeMeshAnimation(mesh, position);
+        }
         out_.line(1, "*PROP_MOTIONBLUR 0");
         out_.line(1, "*PROP_CASTSHADOW 1");
         out_.line(1, "*PROP_RECVSHADOW 1");
@@ -282,13 +354,41 @@ class SceneWriter {
         } else {
             out_.indent(1).text("*WIREFRAME_COLOR ").vec({0.5, 0.5, 0.5}).end();
         }
-        if (options_.meshFrames > 0) writeMeshAnimation(mesh, position);
+        if (options_.meshFrames > 0 && !layout().meshAnimationFirst) {
+            writeMeshAnimation(mesh, position);
+        }
+        out_.line(0, "}");
+    }
+
+    void writeHelper(int i) {
+        const std::string name = helperName(i);
+        out_.line(0, "*HELPEROBJECT {");
+        out_.indent(1).text("*NODE_NAME ").text(quoted(name)).end();
+        if (i > 0) out_.indent(1).text("*NODE_PARENT ").text(quoted(helperName(i - 1))).end();
+        out_.line(1, "*HELPER_CLASS \"Dummy\"");
+        writeNodeTransform(1, name, {0, 0, 0});
+        out_.indent(1).text("*BOUNDINGBOX_MIN ").vec({-1, -1, -1}).end();
+        out_.indent(1).text("*BOUNDINGBOX_MAX ").vec({1, 1, 1}).end();
+        out_.line(0, "}");
+    }
+
+    void writeShape() {
+        out_.line(0, "*SHAPEOBJECT {");
+        out_.line(1, "*NODE_NAME \"Line01\"");
+        writeNodeTransform(1, "Line01", {0, 0, 0});
+        out_.line(1, "*SHAPE_LINECOUNT 1");
+        out_.line(1, "*SHAPE_LINE 0 {");
+        out_.line(2, "*SHAPE_VERTEXCOUNT 2");
+        out_.indent(2).text("*SHAPE_VERTEX_KNOT 0").tabVec({0, 0, 0}).end();
+        out_.indent(2).text("*SHAPE_VERTEX_KNOT 1").tabVec({10, 0, 0}).end();
+        out_.line(1, "}");
         out_.line(0, "}");
     }
 
     // depth is that of the "*MESH {" line; size scales the ball (mesh animation frames breathe).
+    // ownMesh: the object's own mesh, which takes the layout options; frames keep the layout.
     void writeMesh(int depth, const Mesh& mesh, const Vec& position, double size, long time,
-                   bool textured) {
+                   bool textured, bool ownMesh) {
         const int in = depth + 1;
         const int list = depth + 2;
         out_.indent(depth).text("*MESH {").end();
@@ -315,8 +415,40 @@ class SceneWriter {
         } else {
             out_.indent(in).text("*MESH_NUMTVERTEX 0").end();
         }
-        out_.indent(in).text("*MESH_NUMCVERTEX 0").end();
-        writeNormals(in, mesh);
+        const LayoutOptions plain;
+        const LayoutOptions& use = ownMesh ? layout() : plain;
+        if (use.mappingChannel && textured) {
+            out_.indent(in).text("*MESH_MAPPINGCHANNEL 2 {").end();
+            writeTextureLists(in + 1, mesh);
+            out_.indent(in).text("}").end();
+        }
+        if (use.colorVertices) {
+            writeColorLists(in, mesh, use.noColorCount);
+        } else if (!use.noColorCount) {
+            out_.indent(in).text("*MESH_NUMCVERTEX 0").end();
+        }
+        if (!use.noNormals) writeNormals(in, mesh);
+        out_.indent(depth).text("}").end();
+    }
+
+    // One colour per vertex: the colour faces repeat the faces' corners.
+    void writeColorLists(int depth, const Mesh& mesh, bool noCount) {
+        const auto vertexCount = static_cast<long>(mesh.vertices.size());
+        if (!noCount) out_.indent(depth).text("*MESH_NUMCVERTEX ").integer(vertexCount).end();
+        out_.indent(depth).text("*MESH_CVERTLIST {").end();
+        for (std::size_t v = 0; v < mesh.vertices.size(); ++v) {
+            out_.indent(depth + 1).text("*MESH_VERTCOL ").integer(static_cast<long>(v));
+            out_.tabVec({mesh.u[v], mesh.v[v], 1.0}).end();
+        }
+        out_.indent(depth).text("}").end();
+        const auto faceCount = mesh.faces.size() / 3;
+        out_.indent(depth).text("*MESH_NUMCVFACES ").integer(static_cast<long>(faceCount)).end();
+        out_.indent(depth).text("*MESH_CFACELIST {").end();
+        for (std::size_t f = 0; f < faceCount; ++f) {
+            out_.indent(depth + 1).text("*MESH_CFACE ").integer(static_cast<long>(f));
+            for (int k = 0; k < 3; ++k) out_.text("\t").integer(mesh.faces[3 * f + k]);
+            out_.end();
+        }
         out_.indent(depth).text("}").end();
     }
 
@@ -379,7 +511,8 @@ class SceneWriter {
         std::uniform_real_distribution<double> offset(-30.0, 30.0);
         out_.line(1, "*TM_ANIMATION {");
         out_.indent(2).text("*NODE_NAME ").text(quoted(name)).end();
-        if (options_.posTrack != KeyStyle::None) {
+        writeOtherTracks(position);
+        if (isKeyTrack(options_.posTrack)) {
             const bool bezier = options_.posTrack == KeyStyle::Bezier;
             out_.line(2, bezier ? "*CONTROL_POS_BEZIER {" : "*CONTROL_POS_TCB {");
             for (int k = 0; k < options_.keys; ++k) {
@@ -395,7 +528,7 @@ class SceneWriter {
             }
             out_.line(2, "}");
         }
-        if (options_.rotTrack != KeyStyle::None) {
+        if (options_.rotTrack == KeyStyle::Tcb) {
             out_.line(2, "*CONTROL_ROT_TCB {");
             for (int k = 0; k < options_.keys; ++k) {
                 out_.indent(3).text("*CONTROL_TCB_ROT_KEY ").integer(keyTime(k));
@@ -404,7 +537,7 @@ class SceneWriter {
             }
             out_.line(2, "}");
         }
-        if (options_.scaleTrack != KeyStyle::None) {
+        if (isKeyTrack(options_.scaleTrack)) {
             const bool bezier = options_.scaleTrack == KeyStyle::Bezier;
             out_.line(2, bezier ? "*CONTROL_SCALE_BEZIER {" : "*CONTROL_SCALE_TCB {");
             for (int k = 0; k < options_.keys; ++k) {
@@ -423,6 +556,36 @@ class SceneWriter {
         out_.line(1, "}");
     }
 
+    static bool isKeyTrack(KeyStyle style) {
+        return style == KeyStyle::Bezier || style == KeyStyle::Tcb;
+    }
+
+    // Linear tracks (keys of plain values) and sampled tracks (one line per sample).
+    void writeOtherTracks(const Vec& position) {
+        const KeyStyle styles[3] = {options_.posTrack, options_.rotTrack, options_.scaleTrack};
+        const char* const kinds[3] = {"POS", "ROT", "SCALE"};
+        for (int t = 0; t < 3; ++t) {
+            if (styles[t] != KeyStyle::Linear && styles[t] != KeyStyle::Sampled) continue;
+            const bool linear = styles[t] == KeyStyle::Linear;
+            out_.indent(2).text("*CONTROL_").text(kinds[t]).text(linear ? "_LINEAR {" : "_TRACK {");
+            out_.end();
+            for (int k = 0; k < options_.keys; ++k) {
+                out_.indent(3).text("*CONTROL_").text(kinds[t]).text(linear ? "_KEY " : "_SAMPLE ");
+                out_.integer(keyTime(k));
+                if (t == 0) {
+                    out_.tabVec({position.x + k, position.y, position.z});
+                } else if (t == 1) {
+                    out_.tabVec({0, 0, 1}).tabNum(k == 0 ? 0.0 : 0.5);
+                } else {
+                    const double s = 1.0 + 0.25 * (k % 2);
+                    out_.tabVec({s, s, s}).tabVec({0, 0, 0}).tabNum(0);
+                }
+                out_.end();
+            }
+            out_.line(2, "}");
+        }
+    }
+
     // Tension, continuity, bias, ease in, ease out.
     void writeTcbParameters() { out_.tabNum(25).tabNum(0).tabNum(0).tabNum(0).tabNum(0).end(); }
 
@@ -432,7 +595,7 @@ class SceneWriter {
             const double size = 1.0 + 0.2 * std::sin(2 * kPi * f / options_.meshFrames);
             const long time =
                 static_cast<long>(options_.lastFrame) * kTicksPerFrame * f / options_.meshFrames;
-            writeMesh(2, mesh, position, size, time, false);
+            writeMesh(2, mesh, position, size, time, false, false);
         }
         out_.line(1, "}");
     }

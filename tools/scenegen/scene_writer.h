@@ -1,13 +1,31 @@
 // Writes synthetic ASE scenes in the exporter's strict layout (tab indentation, CR LF line ends),
-// for tests, benchmarks and demo scenes.
+// for tests, benchmarks and demo scenes; on request in the other layouts real exporters write.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-enum class KeyStyle { None, Bezier, Tcb };
+// Linear and sampled tracks leave the strict layout.
+enum class KeyStyle { None, Bezier, Tcb, Linear, Sampled };
 enum class Hierarchy { None, Chain, Star, Random };
+
+// Layouts of other exporters and exporter options; all off gives the strict layout.
+struct LayoutOptions {
+    bool colorVertices = false;       // colour vertex and colour face lists
+    bool noColorCount = false;        // no *MESH_NUMCVERTEX line at all
+    bool noNormals = false;           // no *MESH_NORMALS block
+    bool mappingChannel = false;      // a second texture channel (*MESH_MAPPINGCHANNEL)
+    bool subMaterials = false;        // every material a multi-material with nested sub-materials
+    bool allMaps = false;             // maps of every kind beside the diffuse map
+    bool looseMaterials = false;      // material lines in another order, some missing, flag lines
+    bool meshAnimationFirst = false;  // *MESH_ANIMATION right after the mesh
+    int helpers = 0;                  // helper objects, written first; root objects hang under them
+    bool shapes = false;              // a shape object
+    bool group = false;               // the geometry objects inside a *GROUP block
+    bool spaceHeader = false;         // "*3DSMAX_ASCIIEXPORT 200" with a space, no comment line
+    bool noSceneBlock = false;
+};
 
 struct SceneGenOptions {
     int objects = 1;
@@ -25,6 +43,7 @@ struct SceneGenOptions {
     bool textured = true;    // texture vertices and faces
     int lastFrame = 100;
     std::uint32_t seed = 1;
+    LayoutOptions layout;
 };
 
 // Writes the scene; returns false when writing to `out` failed.
