@@ -432,8 +432,8 @@ class KeywordReader {
 
     struct MeshLists {
         bool normals = false;
-        bool colorVertices = false;
-        bool colorFaces = false;
+        bool colorCount = false;  // some exporters write the colour lists without count lines
+        bool colorFaceCount = false;
     };
 
     void readMesh(GeomObject& object) {
@@ -466,17 +466,17 @@ class KeywordReader {
         } else if (keyword == "*MESH_TFACELIST"sv && block) {
             readItems(object.texFaces, "*MESH_TFACE", parseTexFace);
         } else if (keyword == "*MESH_NUMCVERTEX"sv) {
+            seen.colorCount = true;
             parseShort(object.colorVertexCount, text);
         } else if (keyword == "*MESH_CVERTLIST"sv && block) {
             note(keyword);
-            seen.colorVertices = true;
             readItems(object.colorVertices, "*MESH_VERTCOL", parseMeshVertex);
         } else if (keyword == "*MESH_NUMCVFACES"sv) {
             note(keyword);
+            seen.colorFaceCount = true;
             parseShort(object.colorFaceCount, text);
         } else if (keyword == "*MESH_CFACELIST"sv && block) {
             note(keyword);
-            seen.colorFaces = true;
             readItems(object.colorFaces, "*MESH_CFACE", parseTexFace);
         } else if (keyword == "*MESH_NORMALS"sv && block) {
             seen.normals = true;
@@ -500,10 +500,19 @@ class KeywordReader {
             object.texVertices.resize(object.texVertexCount);
             object.texFaces.resize(object.texFaceCount);
         }
-        const std::size_t colorCount =
-            object.colorVertexCount > 0 ? static_cast<std::size_t>(object.colorVertexCount) : 0;
-        if (seen.colorVertices) object.colorVertices.resize(colorCount);
-        if (seen.colorFaces) object.colorFaces.resize(object.colorFaceCount);
+        // Colour lists without their count lines keep what they hold and give the counts.
+        if (seen.colorCount) {
+            object.colorVertices.resize(object.colorVertexCount > 0
+                                            ? static_cast<std::size_t>(object.colorVertexCount)
+                                            : 0);
+        } else {
+            object.colorVertexCount = static_cast<std::int16_t>(object.colorVertices.size());
+        }
+        if (seen.colorFaceCount) {
+            object.colorFaces.resize(object.colorFaceCount);
+        } else {
+            object.colorFaceCount = static_cast<std::uint16_t>(object.colorFaces.size());
+        }
         if (seen.normals) {
             object.faceNormals.resize(object.faceCount);
             object.vertexNormals.resize(3 * std::size_t{object.faceCount});
