@@ -18,6 +18,11 @@ std::size_t bytesPerPlane(int width) {
     return static_cast<std::size_t>(width + (width & 1));
 }
 
+// The most decoded bytes `dataSize` bytes can give: every pair a longest run.
+std::size_t mostDecodedBytes(std::size_t dataSize) {
+    return dataSize / 2 * kLongestRun + dataSize % 2;
+}
+
 void storeScanLine(const std::vector<std::uint8_t>& line, int width, int row, RgbImage& image) {
     const std::size_t plane = bytesPerPlane(width);
     std::uint8_t* out = &image.rgb[static_cast<std::size_t>(row) * width * 3];
@@ -108,6 +113,15 @@ bool decodePcx(std::span<const std::uint8_t> file, RgbImage& image, std::string&
     if (!imageSizeAcceptable(width, height)) {
         error = "picture size " + std::to_string(width) + "x" + std::to_string(height) +
                 " is too large";
+        return false;
+    }
+    // Data that ends early leaves rows black, but a header alone may not ask for a picture that
+    // its data could never fill: that would let a few bytes claim tens of megabytes.
+    const std::size_t dataSize = file.size() - kPcxHeaderSize;
+    const std::size_t lineBytes = 3 * bytesPerPlane(width);
+    if (lineBytes * static_cast<std::size_t>(height) > mostDecodedBytes(dataSize)) {
+        error = "picture data of " + std::to_string(dataSize) + " bytes cannot fill a " +
+                std::to_string(width) + "x" + std::to_string(height) + " picture";
         return false;
     }
     image.width = width;

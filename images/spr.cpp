@@ -27,13 +27,8 @@ class WordReader {
     std::size_t offset_;
 };
 
-bool decodeRaw(WordReader& reader, SprImage& image, std::string& error) {
-    const std::size_t needed = image.pixels.size() * 2;
-    if (reader.remaining() < needed) {
-        error = "raw pixel data is short: needs " + std::to_string(needed) + " bytes, has " +
-                std::to_string(reader.remaining());
-        return false;
-    }
+// The header check has made sure the data holds every pixel word.
+bool decodeRaw(WordReader& reader, SprImage& image, std::string&) {
     for (std::uint16_t& pixel : image.pixels) reader.read(pixel);
     return true;
 }
@@ -93,9 +88,17 @@ bool checkHeader(std::span<const std::uint8_t> file, SprImage& image, std::strin
                 " is too large";
         return false;
     }
+    // Checked here, before the pixel buffer exists, so that a header alone cannot ask for more
+    // memory than its file fills.
     const std::size_t data = file.size() - kSprHeaderSize;
     if (file[0] == 1 && data < kRunLengthRowMinimum * image.height) {
         error = "run-length data is too short for " + std::to_string(image.height) + " rows";
+        return false;
+    }
+    const std::size_t rawNeeded = static_cast<std::size_t>(image.width) * image.height * 2;
+    if (file[0] == 0 && data < rawNeeded) {
+        error = "raw pixel data is short: needs " + std::to_string(rawNeeded) + " bytes, has " +
+                std::to_string(data);
         return false;
     }
     return true;

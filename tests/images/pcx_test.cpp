@@ -93,6 +93,19 @@ TEST(PcxDecode, RefusesNoPixelsShortHeadersAndAbsurdSizes) {
     EXPECT_TRUE(image.rgb.empty());
 }
 
+TEST(PcxDecode, RefusesAPictureItsDataCouldNeverFill) {
+    // 42 x 1: a line of 126 bytes; two longest runs (C0 + 63 each) fill it exactly.
+    const RgbImage image = decodeOk(pcxFile(41, 0, {0xFF, 7, 0xFF, 9}));
+    EXPECT_EQ(pixel(image, 0, 0), (std::vector<std::uint8_t>{7, 7, 9}));  // green 0 is byte 42
+    EXPECT_EQ(pixel(image, 41, 0), (std::vector<std::uint8_t>{7, 9, 9}));
+    RgbImage refused;
+    std::string error;
+    EXPECT_FALSE(decodePcx(pcxFile(41, 0, {0xFF, 7, 0xFF}), refused, error));
+    EXPECT_NE(error.find("cannot fill"), std::string::npos) << error;
+    EXPECT_FALSE(decodePcx(pcxFile(639, 479, {0xFF, 0}), refused, error));
+    EXPECT_TRUE(refused.rgb.empty());
+}
+
 TEST(PcxTexels, BothLayoutsKeepTheTopBitsOfEachChannel) {
     const RgbImage image{3, 1, {255, 255, 255, 255, 0, 0, 0, 255, 0}};
     EXPECT_EQ(rgbToTexels(image, PixelLayout::k555),
