@@ -127,6 +127,21 @@ void buildObjectTracks(const GeomObject& object, DrawObject& draw, std::uint16_t
     if (draw.trackKinds & kTrackScale) draw.scaleFrames = scaleTable(object, tpf, entries);
 }
 
+std::size_t tableBytesOf(const GeomObject& object, std::size_t entries) {
+    const std::int8_t kinds = trackKindsOf(object);
+    std::size_t bytesPerEntry = 0;
+    if (kinds & kTrackPosition) bytesPerEntry += sizeof(D3DVECTOR);
+    if (kinds & kTrackRotation) bytesPerEntry += sizeof(RotFrame);
+    if (kinds & kTrackScale) bytesPerEntry += sizeof(D3DVECTOR);
+    return bytesPerEntry * entries;
+}
+
+std::size_t allTableBytes(const Scene& scene, int count, std::size_t entries) {
+    std::size_t total = 0;
+    for (int i = 0; i < count; ++i) total += tableBytesOf(scene.geomObjects[i], entries);
+    return total;
+}
+
 bool anyObjectHasKeys(const Scene& scene, int count) {
     for (int i = 0; i < count; ++i) {
         if (trackKindsOf(scene.geomObjects[i]) != 0) return true;
@@ -145,6 +160,15 @@ void buildTrackFrames(Scene& scene, std::FILE* warnings) {
     if (info.ticksPerFrame == 0 && warnings != nullptr && anyObjectHasKeys(scene, count)) {
         std::fprintf(warnings, "aseplay: the scene has 0 ticks per frame; nothing is animated\n");
     }
+    const std::size_t entries = span >= 0 ? static_cast<std::size_t>(span) + 1 : 0;
+    const std::size_t tableBytes = animatable ? allTableBytes(scene, count, entries) : 0;
+    const bool withinBudget = tableBytes <= kTrackTableBudget;
+    if (!withinBudget && warnings != nullptr) {
+        std::fprintf(warnings,
+                     "aseplay: the per-frame tables of %d objects over %zu frames would take %zu "
+                     "MB, more than the %zu MB allowed; nothing is animated\n",
+                     count, entries, tableBytes >> 20, kTrackTableBudget >> 20);
+    }
 
     for (int i = 0; i < count; ++i) {
         const GeomObject& object = scene.geomObjects[i];
@@ -152,8 +176,7 @@ void buildTrackFrames(Scene& scene, std::FILE* warnings) {
         draw.pivot = object.nodeTm.tmPos;
         draw.basePivot = object.nodeTm.tmPos;
         clearTracks(draw);
-        if (animatable) {
-            buildObjectTracks(object, draw, info.ticksPerFrame, static_cast<std::size_t>(span) + 1);
-        }
+        if (animatable && withinBudget)
+            buildObjectTracks(object, draw, info.ticksPerFrame, entries);
     }
 }

@@ -2,6 +2,7 @@
 // value per scene frame (a displacement, angles in degrees, a factor), relative to the rest pose.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 #include "ase/records.h"
@@ -11,4 +12,10 @@
 // backwards writes nothing, and a track with one key holds the rest value. A scene with
 // `ticksPerFrame` 0 or `firstFrame` after `lastFrame` gets no tables and no track kinds (the first
 // with one warning on `warnings` when some object has keys).
+// When all tables together would take more than kTrackTableBudget bytes, no object gets tables or
+// track kinds, with one warning on `warnings`.
 void buildTrackFrames(Scene& scene, std::FILE* warnings = stderr);
+
+// Far above a real scene's needs (200 objects with all three tracks over 65536 frames take 500 MB)
+// and low enough that a file of many one-key tracks cannot claim the machine's memory.
+constexpr std::size_t kTrackTableBudget = std::size_t{512} << 20;

@@ -212,4 +212,19 @@ TEST(TrackTables, ZeroTicksPerFrameAnimatesNothingWithOneWarning) {
     EXPECT_EQ(buildCapturingWarnings(still), "");
 }
 
+TEST(TrackTables, TablesPastTheMemoryBudgetAreRefusedWithOneWarning) {
+    // 700 one-key position tracks over 65536 frames would take 550 MB of tables.
+    Scene scene = sceneWithFrames(0, 65535, 160);
+    for (int i = 1; i < 700; ++i) addObject(scene, "\"O\"");
+    for (GeomObject& object : scene.geomObjects) object.posKeys = {posKey(0, 1, 2, 3)};
+    const std::string warnings = buildCapturingWarnings(scene);
+    for (const DrawObject& draw : scene.drawObjects) {
+        EXPECT_EQ(draw.trackKinds, 0);
+        EXPECT_TRUE(draw.posFrames.empty());
+    }
+    EXPECT_EQ(scene.drawObjects[0].pivot.x, 4.0f);  // pivots are still set
+    EXPECT_NE(warnings.find("nothing is animated"), std::string::npos) << warnings;
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 1);
+}
+
 }  // namespace
