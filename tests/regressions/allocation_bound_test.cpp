@@ -1,0 +1,59 @@
+// A header field alone may not make a reader allocate more than its file can fill. The global
+// allocation functions of this test program count what a call asks for.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "fuzz/entries.h"
+
+namespace {
+
+bool counting = false;
+std::size_t requested = 0;  // bytes asked for while counting
+
+std::size_t bytesRequestedBy(int (*entry)(const std::uint8_t*, std::size_t),
+                             const std::vector<std::uint8_t>& file) {
+    requested = 0;
+    counting = true;
+    entry(file.data(), file.size());
+    counting = false;
+    return requested;
+}
+
+void putWord(std::vector<std::uint8_t>& file, std::size_t at, unsigned value) {
+    file[at] = static_cast<std::uint8_t>(value);
+    file[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+TEST(AllocationBound, PcxHeaderOfAHugePictureWithoutData) {
+    for (unsigned side : {640u, 4096u}) {
+        std::vector<std::uint8_t> file(128 + 2, 0);
+        putWord(file, 8, side - 1);
+        putWord(file, 10, side - 1);
+        file[128] = 0xFF;  // one longest run
+        EXPECT_LT(bytesRequestedBy(fuzz::runPcxFile, file), 64u * 1024) << side;
+    }
+}
+
+TEST(AllocationBound, SprRawHeaderOfAHugePictureWithoutData) {
+    std::vector<std::uint8_t> file = {0, 0, 0, 0, 0, 1, 2};
+    putWord(file, 1, 4096);
+    putWord(file, 3, 4096);
+    EXPECT_LT(bytesRequestedBy(fuzz::runSprFile, file), 64u * 1024);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (counting) requested += size;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
