@@ -1,6 +1,7 @@
 #include "scene_text.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -37,8 +38,9 @@ std::string joinLines(const Lines& lines, const std::string& lineEnd) {
 
 std::string writeTempFile(const std::string& content) {
     static std::atomic<int> counter{0};
-    const std::string path =
-        testing::TempDir() + "aseplay_scene_" + std::to_string(counter++) + ".ase";
+    // The process id keeps apart the files of test processes that run side by side.
+    const std::string path = testing::TempDir() + "aseplay_scene_" + std::to_string(::getpid()) +
+                             "_" + std::to_string(counter++) + ".ase";
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }
