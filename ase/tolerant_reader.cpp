@@ -202,21 +202,23 @@ class KeywordReader {
 
     // --- materials ---
 
-    // Material blocks fill the records in file order, as many as the count line allows.
+    // Material blocks fill the records in file order, as many as the count line allows. A count
+    // larger than the list is not believed: the records are the blocks the file holds.
     void readMaterialList() {
-        std::size_t next = 0;
+        std::uint16_t count = 0;
+        scene_.materials.clear();
         forEachLine("the material list", [&](std::string_view keyword, const char* text) {
             if (keyword == "*MATERIAL_COUNT"sv) {
-                parseShort(scene_.materialCount, text);
-                scene_.materials.resize(scene_.materialCount);
+                parseShort(count, text);
                 return true;
             }
-            if (keyword != "*MATERIAL"sv || !opensBlock(text) || next >= scene_.materials.size()) {
+            if (keyword != "*MATERIAL"sv || !opensBlock(text) || scene_.materials.size() >= count) {
                 return false;
             }
-            readMaterial(scene_.materials[next++], text);
+            readMaterial(scene_.materials.emplace_back(), text);
             return true;
         });
+        scene_.materialCount = static_cast<std::uint16_t>(scene_.materials.size());
     }
 
     struct MaterialLines {
@@ -487,32 +489,28 @@ class KeywordReader {
         return true;
     }
 
-    // Every array holds exactly as many records as its count line says, as the layout's readers
-    // and scene preparation expect.
+    // Every array holds exactly as many records as its count says, as scene preparation
+    // expects. A count line larger than its list is not believed (a damaged or hostile file
+    // would otherwise size arrays its lines never fill); list lines beyond the count are dropped.
     void fitMeshToCounts(GeomObject& object, const MeshLists& seen) {
-        object.vertices.resize(object.vertexCount);
-        object.faces.resize(object.faceCount);
+        fitCount(object.vertexCount, object.vertices);
+        fitCount(object.faceCount, object.faces);
         if (object.texVertexCount == 0) {
             object.texFaceCount = 0;  // a face count without texture vertices is not kept
             object.texVertices.clear();
             object.texFaces.clear();
         } else {
-            object.texVertices.resize(object.texVertexCount);
-            object.texFaces.resize(object.texFaceCount);
+            fitCount(object.texVertexCount, object.texVertices);
+            fitCount(object.texFaceCount, object.texFaces);
         }
         // Colour lists without their count lines keep what they hold and give the counts.
-        if (seen.colorCount) {
-            object.colorVertices.resize(object.colorVertexCount > 0
-                                            ? static_cast<std::size_t>(object.colorVertexCount)
-                                            : 0);
-        } else {
-            object.colorVertexCount = static_cast<std::int16_t>(object.colorVertices.size());
+        if (seen.colorCount && object.colorVertexCount >= 0) {
+            auto count = static_cast<std::uint16_t>(object.colorVertexCount);
+            fitCount(count, object.colorVertices);
         }
-        if (seen.colorFaceCount) {
-            object.colorFaces.resize(object.colorFaceCount);
-        } else {
-            object.colorFaceCount = static_cast<std::uint16_t>(object.colorFaces.size());
-        }
+        object.colorVertexCount = static_cast<std::int16_t>(object.colorVertices.size());
+        if (seen.colorFaceCount) fitCount(object.colorFaceCount, object.colorFaces);
+        object.colorFaceCount = static_cast<std::uint16_t>(object.colorFaces.size());
         if (seen.normals) {
             object.faceNormals.resize(object.faceCount);
             object.vertexNormals.resize(3 * std::size_t{object.faceCount});
@@ -520,6 +518,12 @@ class KeywordReader {
             note("*MESH_NORMALS missing: computed from the faces");
             computeNormals(object);
         }
+    }
+
+    template <class Record>
+    static void fitCount(std::uint16_t& count, std::vector<Record>& records) {
+        if (records.size() < count) count = static_cast<std::uint16_t>(records.size());
+        records.resize(count);
     }
 
     // A face normal line, then the vertex normal lines of its three corners.
@@ -633,8 +637,8 @@ class KeywordReader {
             }
             return true;
         });
-        frame.vertices.resize(frame.vertexCount);
-        frame.faces.resize(frame.faceCount);
+        fitCount(frame.vertexCount, frame.vertices);
+        fitCount(frame.faceCount, frame.faces);
         frame.faceNormals.resize(frame.faceCount);
         frame.vertexNormals.resize(3 * std::size_t{frame.faceCount});
     }

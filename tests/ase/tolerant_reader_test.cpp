@@ -12,6 +12,9 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "anim/obj_export.h"
+#include "anim/posing.h"
+#include "prep/prepare.h"
 #include "scene_text.h"
 #include "shell/commands.h"
 #include "tools/scenegen/scene_writer.h"
@@ -513,6 +516,23 @@ TEST(Skipping, UnknownBlocksAreSkippedWholeWhereverTheyStand) {
     EXPECT_EQ(extensionLines(read.report).count("*INNER"), 0u);
 }
 
+TEST(Damaged, CountsLargerThanTheirListsAreNotBelieved) {
+    Lines lines = workedExample();
+    lines[findLine(lines, "*MATERIAL_COUNT")] = "\t*MATERIAL_COUNT 9";
+    lines[findLine(lines, "*MESH_NUMVERTEX")] = "\t\t*MESH_NUMVERTEX 65535";
+    lines[findLine(lines, "*MESH_NUMFACES")] = "\t\t*MESH_NUMFACES 65535";
+    const TolerantRead read = readTolerant(joinLines(lines));
+    ASSERT_EQ(read.result, 0) << read.errors;
+    EXPECT_EQ(read.scene.materialCount, 1);
+    EXPECT_EQ(read.scene.materials.size(), 1u);
+    const GeomObject& object = read.scene.geomObjects[0];
+    EXPECT_EQ(object.vertexCount, 3);
+    EXPECT_EQ(object.vertices.size(), 3u);
+    EXPECT_EQ(object.faceCount, 1);
+    EXPECT_EQ(object.faceNormals.size(), 1u);
+    EXPECT_EQ(read.scene.drawObjects[0].vertices.size(), 3u);
+}
+
 TEST(Stops, MisspeltBlockWhereTheLayoutNeedsOneStillStops) {
     Lines lines = workedExample();
     lines[findLine(lines, "*MESH_NORMALS")] = "\t\t*NORMALS {";
@@ -715,6 +735,44 @@ TEST(Info, SubMaterialsAreListedUnderTheirMaterial) {
     const nlohmann::json& subs = document["materials"][0]["subMaterials"];
     ASSERT_EQ(subs.size(), 2u);
     EXPECT_EQ(subs[0]["subMaterials"][0]["name"], "\"SubSub\"");
+}
+
+// --- what is read can be prepared, posed and exported ---
+
+TEST(PosedAndExported, RealScenesAndLinearTracks) {
+    SceneGenOptions linear = smallScene();
+    linear.hierarchy = Hierarchy::Chain;
+    linear.posTrack = linear.rotTrack = linear.scaleTrack = KeyStyle::Linear;
+    const std::string linearPath = writeTempFile(generate(linear));
+    for (const std::string& path :
+         {std::string(ASEPLAY_TEST_DATA "/MotionCaptureROM.ase"),
+          std::string(ASEPLAY_TEST_DATA "/Rifle2.ase"), std::string(ASEPLAY_TEST_DATA "/anim2.ASE"),
+          std::string(ASEPLAY_TEST_DATA "/CameraRollAnimWithChildObject.ase"), linearPath}) {
+        TolerantRead read = readFile(path);
+        ASSERT_EQ(read.result, 0) << path;
+        std::FILE* sink = std::tmpfile();
+        prepareScene(read.scene, sink);
+        std::fclose(sink);
+        PoseWork work;
+        poseScene(read.scene, read.scene.sceneInfo.lastFrame / 2, work);
+        std::FILE* obj = std::tmpfile();
+        ASSERT_TRUE(writeObj(obj, read.scene, work)) << path;
+        std::rewind(obj);
+        int faceLines = 0;
+        int faces = 0;
+        char line[512];
+        while (std::fgets(line, sizeof line, obj) != nullptr) faceLines += line[0] == 'f';
+        std::fclose(obj);
+        for (const GeomObject& object : read.scene.geomObjects) faces += object.faceCount;
+        EXPECT_EQ(faceLines, faces) << path;
+        for (std::size_t i = 0; i < work.workVertices.size(); ++i) {
+            for (const D3DVERTEX& vertex : work.workVertices[i]) {
+                ASSERT_TRUE(std::isfinite(vertex.x) && std::isfinite(vertex.nz))
+                    << path << " " << i;
+            }
+        }
+    }
+    std::remove(linearPath.c_str());
 }
 
 }  // namespace
