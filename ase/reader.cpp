@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "ase/fields.h"
 #include "ase/line_source.h"
@@ -48,8 +49,10 @@ class SceneReader {
     long stopLine() const { return lines_.lineNumber(); }
     const std::string& error() const { return error_; }
     bool leftLayout() const { return leftLayout_; }
-    // The keyword of the block that the line of a stop opened; empty when it opened none.
+    // Where a stop was: the block its line opened (empty when none) and the block that the
+    // layout needed there (empty when it needed a closing line).
     const std::string& stopBlock() const { return stopBlock_; }
+    const std::string& neededBlock() const { return neededBlock_; }
 
   private:
     // Names the block being read, for the stop message, while it is in scope.
@@ -124,6 +127,7 @@ class SceneReader {
     void expect(std::string_view expected, const char* what) {
         if (!is(expected)) {
             if (lineOpensBlock_) stopBlock_ = keyword();
+            if (expected != "}") neededBlock_ = expected;
             stop("\"" + std::string(expected) + "\" " + what, "\"" + std::string(keyword()) + "\"");
         }
     }
@@ -625,6 +629,7 @@ class SceneReader {
     bool leftLayout_ = false;
     bool lineOpensBlock_ = false;  // the last keyword line opened a block
     std::string stopBlock_;
+    std::string neededBlock_;
     std::string error_;
 };
 
@@ -638,10 +643,15 @@ FilePtr openScene(const char* fileName, ReadReport& result) {
     return file;
 }
 
+// Where the positional reading stopped: the block found there and the block needed there.
+struct StopSite {
+    std::string found;
+    std::string needed;
+};
+
 // The positional reading. With `printErrors` false a stop is only reported in `result`.
-// Returns the keyword of the block at which the reading stopped (empty if none).
-std::string readStrict(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
-                       bool printErrors, ReadReport& result) {
+StopSite readStrict(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
+                    bool printErrors, ReadReport& result) {
     LineSource lines(file, fileName);
     SceneReader reader(scene, lines, fileName, messages, printErrors);
     try {
@@ -652,7 +662,7 @@ std::string readStrict(Scene& scene, std::FILE* file, const char* fileName, std:
         result.line = reader.stopLine();
         result.error = reader.error();
     }
-    return reader.stopBlock();
+    return {reader.stopBlock(), reader.neededBlock()};
 }
 
 // Copies what a temporary message file holds to `out`.
@@ -664,33 +674,49 @@ void replayMessages(std::FILE* held, std::FILE* out) {
     }
 }
 
+// A stop at a block no exporter writes, standing where the layout needs a block of its own (a
+// misspelt mesh, list or normals block), stands when the needed block never comes: skipping the
+// stranger would quietly lose what the scene needs.
+bool stopStands(const StopSite& site, const std::vector<std::string>& missingBlocks) {
+    if (site.found.empty() || site.needed.empty() || isKnownBlock(site.found)) return false;
+    return std::find(missingBlocks.begin(), missingBlocks.end(), site.needed) !=
+           missingBlocks.end();
+}
+
 // The positional reading first, quietly; when it stops or leaves the layout the file is read
 // again from the start by keywords, so that a file in the layout keeps every value it had.
+// Messages wait in temporary files until it is known which reading stands.
 void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
                   ReadReport& result) {
     FilePtr held(std::tmpfile());
     std::FILE* strictMessages = held ? held.get() : messages;
     Scene strictScene;
-    const std::string stopBlock =
-        readStrict(strictScene, file, fileName, strictMessages, false, result);
-    if (result.complete && result.strict) {
+    const StopSite site = readStrict(strictScene, file, fileName, strictMessages, false, result);
+    const bool notAse = !result.complete && result.line == 1;
+    if ((result.complete && result.strict) || notAse) {
         scene = std::move(strictScene);
         if (held) replayMessages(held.get(), messages);
+        if (notAse) std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
         return;
     }
-    // Not an ASE file at all, or a block no exporter writes where the layout needs a block of
-    // its own (a misspelt mesh, list or normals block): skipping it would quietly lose what the
-    // scene needs, so the stop stands.
-    const bool notAse = result.line == 1;
-    if (!result.complete && (notAse || (!stopBlock.empty() && !isKnownBlock(stopBlock)))) {
+
+    ReadReport byKeywords;
+    FilePtr heldAgain(std::tmpfile());
+    std::vector<std::string> missingBlocks;
+    std::rewind(file);
+    Scene keywordScene;
+    readByKeywords(keywordScene, file, fileName, heldAgain ? heldAgain.get() : messages, byKeywords,
+                   missingBlocks);
+    if (!result.complete && stopStands(site, missingBlocks)) {
+        scene = std::move(strictScene);
         if (held) replayMessages(held.get(), messages);
         std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
-        scene = std::move(strictScene);
         return;
     }
-    result = ReadReport{};
-    std::rewind(file);
-    readByKeywords(scene, file, fileName, messages, result);
+    scene = std::move(keywordScene);
+    result = std::move(byKeywords);
+    if (heldAgain) replayMessages(heldAgain.get(), messages);
+    if (!result.complete) std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
 }
 
 }  // namespace

@@ -80,6 +80,7 @@ class KeywordReader {
 
     long stopLine() const { return lines_.lineNumber(); }
     const std::string& error() const { return error_; }
+    const std::vector<std::string>& missingBlocks() const { return missingBlocks_; }
 
   private:
     // --- lines ---
@@ -95,7 +96,6 @@ class KeywordReader {
 
     [[noreturn]] void fail(const std::string& what) {
         error_ = std::string(fileName_) + ":" + std::to_string(lines_.lineNumber()) + what;
-        std::fprintf(stderr, "aseplay: %s\n", error_.c_str());
         throw ReadStopped{};
     }
 
@@ -126,6 +126,13 @@ class KeywordReader {
             } else if (opensBlock(text)) {
                 ++depth;
             }
+        }
+    }
+
+    // A block went without a block the layout always gives it.
+    void noteMissing(std::string_view kind) {
+        if (std::find(missingBlocks_.begin(), missingBlocks_.end(), kind) == missingBlocks_.end()) {
+            missingBlocks_.emplace_back(kind);
         }
     }
 
@@ -380,6 +387,7 @@ class KeywordReader {
             }
             return true;
         });
+        if (!haveMesh) noteMissing("*MESH");
         std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
 
@@ -433,6 +441,8 @@ class KeywordReader {
     }
 
     struct MeshLists {
+        bool vertices = false;
+        bool faces = false;
         bool normals = false;
         bool colorCount = false;  // some exporters write the colour lists without count lines
         bool colorFaceCount = false;
@@ -456,8 +466,10 @@ class KeywordReader {
         } else if (keyword == "*MESH_NUMFACES"sv) {
             parseShort(object.faceCount, text);
         } else if (keyword == "*MESH_VERTEX_LIST"sv && block) {
+            seen.vertices = true;
             readItems(object.vertices, "*MESH_VERTEX", parseMeshVertex);
         } else if (keyword == "*MESH_FACE_LIST"sv && block) {
+            seen.faces = true;
             readItems(object.faces, "*MESH_FACE", parseFace);
         } else if (keyword == "*MESH_NUMTVERTEX"sv) {
             parseShort(object.texVertexCount, text);
@@ -493,6 +505,7 @@ class KeywordReader {
     // expects. A count line larger than its list is not believed (a damaged or hostile file
     // would otherwise size arrays its lines never fill); list lines beyond the count are dropped.
     void fitMeshToCounts(GeomObject& object, const MeshLists& seen) {
+        noteMissingLists(seen);
         fitCount(object.vertexCount, object.vertices);
         fitCount(object.faceCount, object.faces);
         if (object.texVertexCount == 0) {
@@ -518,6 +531,12 @@ class KeywordReader {
             note("*MESH_NORMALS missing: computed from the faces");
             computeNormals(object);
         }
+    }
+
+    void noteMissingLists(const MeshLists& seen) {
+        if (!seen.vertices) noteMissing("*MESH_VERTEX_LIST");
+        if (!seen.faces) noteMissing("*MESH_FACE_LIST");
+        if (!seen.normals) noteMissing("*MESH_NORMALS");
     }
 
     template <class Record>
@@ -614,6 +633,7 @@ class KeywordReader {
     }
 
     void readMeshFrame(MeshFrame& frame) {
+        MeshLists seen;
         forEachLine("a mesh animation frame", [&](std::string_view keyword, const char* text) {
             const bool block = opensBlock(text);
             if (keyword == "*TIMEVALUE"sv) {
@@ -623,20 +643,24 @@ class KeywordReader {
             } else if (keyword == "*MESH_NUMFACES"sv) {
                 parseShort(frame.faceCount, text);
             } else if (keyword == "*MESH_VERTEX_LIST"sv && block) {
+                seen.vertices = true;
                 readItems(frame.vertices, "*MESH_VERTEX", parseMeshVertex);
             } else if (keyword == "*MESH_FACE_LIST"sv && block) {
+                seen.faces = true;
                 readItems(frame.faces, "*MESH_FACE", parseFace);
             } else if (keyword == "*MESH_NUMTVERTEX"sv) {
                 parseShort(frame.texVertexCount, text);
             } else if (keyword == "*MESH_NUMCVERTEX"sv) {
                 parseShort(frame.colorVertexCount, text);
             } else if (keyword == "*MESH_NORMALS"sv && block) {
+                seen.normals = true;
                 readNormals(frame.faceNormals, frame.vertexNormals);
             } else {
                 return false;
             }
             return true;
         });
+        noteMissingLists(seen);
         fitCount(frame.vertexCount, frame.vertices);
         fitCount(frame.faceCount, frame.faces);
         frame.faceNormals.resize(frame.faceCount);
@@ -720,6 +744,7 @@ class KeywordReader {
 
     void readCamera() {
         CameraObject& camera = scene_.cameras.emplace_back();
+        bool haveSettings = false;
         forEachLine("a camera", [&](std::string_view keyword, const char* text) {
             const bool block = opensBlock(text);
             if (keyword == "*NODE_NAME"sv) {
@@ -729,6 +754,7 @@ class KeywordReader {
             } else if (keyword == "*NODE_TM"sv && block) {
                 readNodeTransform(camera.nodeTms.emplace_back());
             } else if (keyword == "*CAMERA_SETTINGS"sv && block) {
+                haveSettings = true;
                 readCameraSettings(camera);
             } else if (keyword == "*TM_ANIMATION"sv && block) {
                 readCameraAnimation(camera.animations.emplace_back());
@@ -737,6 +763,7 @@ class KeywordReader {
             }
             return true;
         });
+        if (!haveSettings) noteMissing("*CAMERA_SETTINGS");
         std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
     }
 
@@ -803,6 +830,7 @@ class KeywordReader {
     int objectsRead_ = 0;
     int lightsRead_ = 0;
     int camerasRead_ = 0;
+    std::vector<std::string> missingBlocks_;
     std::string error_;
 };
 
@@ -850,7 +878,7 @@ bool isKnownBlock(std::string_view keyword) {
 }
 
 void readByKeywords(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
-                    ReadReport& result) {
+                    ReadReport& result, std::vector<std::string>& missingBlocks) {
     LineSource lines(file, fileName);
     KeywordReader reader(scene, lines, fileName, messages, result);
     try {
@@ -861,4 +889,5 @@ void readByKeywords(Scene& scene, std::FILE* file, const char* fileName, std::FI
         result.line = reader.stopLine();
         result.error = reader.error();
     }
+    missingBlocks = reader.missingBlocks();
 }

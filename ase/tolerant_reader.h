@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "ase/reader.h"
 
@@ -12,7 +14,9 @@
 bool isKnownBlock(std::string_view keyword);
 
 // Reads the open scene file from its start into `scene` (which should be fresh). Fills
-// `result.complete`, and on a stop its line and error (also printed on standard error), and
-// notes each kind of block or line met beyond the exporter's layout in `result.extensions`.
+// `result.complete`, and on a stop its line and error (printed by the caller), and notes each
+// kind of block or line met beyond the exporter's layout in `result.extensions`.
+// `missingBlocks` gets each kind of needed block that some block went without ("*MESH",
+// "*MESH_VERTEX_LIST", "*MESH_FACE_LIST", "*MESH_NORMALS", "*CAMERA_SETTINGS").
 void readByKeywords(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
-                    ReadReport& result);
+                    ReadReport& result, std::vector<std::string>& missingBlocks);

@@ -206,12 +206,14 @@ TEST(LayoutFiles, KeywordReadingGivesTheValuesOfThePositionalReading) {
         std::FILE* sink = std::tmpfile();
         Scene byKeywords;
         ReadReport report;
-        readByKeywords(byKeywords, file, path.c_str(), sink, report);
+        std::vector<std::string> missingBlocks;
+        readByKeywords(byKeywords, file, path.c_str(), sink, report, missingBlocks);
         std::fclose(sink);
         std::fclose(file);
         std::remove(path.c_str());
         ASSERT_TRUE(report.complete) << report.error;
         EXPECT_TRUE(report.extensions.empty()) << report.extensions[0].kind;
+        EXPECT_TRUE(missingBlocks.empty());
         EXPECT_EQ(Fingerprint().of(byKeywords), Fingerprint().of(positional));
     }
 }
@@ -542,6 +544,17 @@ TEST(Stops, MisspeltBlockWhereTheLayoutNeedsOneStillStops) {
     EXPECT_EQ(read.scene.objectCount, 0);
     EXPECT_NE(read.errors.find("expected \"*MESH_NORMALS\""), std::string::npos) << read.errors;
     EXPECT_EQ(std::count(read.errors.begin(), read.errors.end(), '\n'), 1);
+}
+
+TEST(Stops, UnknownBlockBeforeTheNeededOneIsSkipped) {
+    Lines lines = workedExample();
+    const std::size_t normals = findLine(lines, "*MESH_NORMALS");
+    lines.insert(lines.begin() + static_cast<long>(normals), {"\t\t*MESH_EXTRA {", "\t\t}"});
+    const TolerantRead read = readBeyondLayout(joinLines(lines));
+    EXPECT_EQ(read.scene.objectCount, 1);
+    EXPECT_EQ(read.scene.geomObjects[0].vertexNormals[2].vertexIndex, 2);
+    EXPECT_EQ(extensionLines(read.report).at("*MESH_EXTRA"), static_cast<long>(normals) + 1);
+    EXPECT_EQ(read.messages, "1 Object Compelete!!Read ASE Complete!!");  // once, not per reading
 }
 
 TEST(Stops, FileEndingInsideABlockStopsTheTolerantReadingToo) {
