@@ -70,6 +70,7 @@ void LineSource::refill() {
 }
 
 void LineSource::warnOverlong() const {
+    if (lineNumber_ <= quietThrough_) return;
     std::fprintf(stderr, "aseplay: %s:%ld: line longer than %zu bytes; the rest of it is ignored\n",
                  fileName_, lineNumber_, kMaxLineLength);
 }

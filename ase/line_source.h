@@ -21,6 +21,10 @@ class LineSource {
     // Number of the line last returned (1 for the first line).
     long lineNumber() const { return lineNumber_; }
 
+    // No warning for overlong lines up to this line number: a second reading of the same file
+    // leaves them to the first.
+    void quietThrough(long lineNumber) { quietThrough_ = lineNumber; }
+
   private:
     const char* finishLine(char* start, std::size_t length);
     const char* takeOverlongLine();
@@ -36,5 +40,6 @@ class LineSource {
     std::size_t end_ = 0;    // one past the last byte read from the file
     bool fileDone_ = false;
     long lineNumber_ = 0;
+    long quietThrough_ = 0;
     char overlong_[kMaxLineLength + 1];
 };

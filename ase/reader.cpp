@@ -647,6 +647,7 @@ FilePtr openScene(const char* fileName, ReadReport& result) {
 struct StopSite {
     std::string found;
     std::string needed;
+    long linesRead = 0;
 };
 
 // The positional reading. With `printErrors` false a stop is only reported in `result`.
@@ -662,7 +663,7 @@ StopSite readStrict(Scene& scene, std::FILE* file, const char* fileName, std::FI
         result.line = reader.stopLine();
         result.error = reader.error();
     }
-    return {reader.stopBlock(), reader.neededBlock()};
+    return {reader.stopBlock(), reader.neededBlock(), lines.lineNumber()};
 }
 
 // Copies what a temporary message file holds to `out`.
@@ -704,9 +705,11 @@ void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE
     FilePtr heldAgain(std::tmpfile());
     std::vector<std::string> missingBlocks;
     std::rewind(file);
+    LineSource lines(file, fileName);
+    lines.quietThrough(site.linesRead);  // the first reading warned of those lines already
     Scene keywordScene;
-    readByKeywords(keywordScene, file, fileName, heldAgain ? heldAgain.get() : messages, byKeywords,
-                   missingBlocks);
+    readByKeywords(keywordScene, lines, fileName, heldAgain ? heldAgain.get() : messages,
+                   byKeywords, missingBlocks);
     if (!result.complete && stopStands(site, missingBlocks)) {
         scene = std::move(strictScene);
         if (held) replayMessages(held.get(), messages);

@@ -877,9 +877,8 @@ bool isKnownBlock(std::string_view keyword) {
     return false;
 }
 
-void readByKeywords(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
+void readByKeywords(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages,
                     ReadReport& result, std::vector<std::string>& missingBlocks) {
-    LineSource lines(file, fileName);
     KeywordReader reader(scene, lines, fileName, messages, result);
     try {
         reader.read();

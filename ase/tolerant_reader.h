@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ase/line_source.h"
 #include "ase/reader.h"
 
 // Whether exporters write blocks of this keyword: the ones this reading takes into the records
@@ -18,5 +19,5 @@ bool isKnownBlock(std::string_view keyword);
 // kind of block or line met beyond the exporter's layout in `result.extensions`.
 // `missingBlocks` gets each kind of needed block that some block went without ("*MESH",
 // "*MESH_VERTEX_LIST", "*MESH_FACE_LIST", "*MESH_NORMALS", "*CAMERA_SETTINGS").
-void readByKeywords(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
+void readByKeywords(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages,
                     ReadReport& result, std::vector<std::string>& missingBlocks);

@@ -207,7 +207,8 @@ TEST(LayoutFiles, KeywordReadingGivesTheValuesOfThePositionalReading) {
         Scene byKeywords;
         ReadReport report;
         std::vector<std::string> missingBlocks;
-        readByKeywords(byKeywords, file, path.c_str(), sink, report, missingBlocks);
+        LineSource lines(file, path.c_str());
+        readByKeywords(byKeywords, lines, path.c_str(), sink, report, missingBlocks);
         std::fclose(sink);
         std::fclose(file);
         std::remove(path.c_str());
@@ -533,6 +534,19 @@ TEST(Damaged, CountsLargerThanTheirListsAreNotBelieved) {
     EXPECT_EQ(object.faceCount, 1);
     EXPECT_EQ(object.faceNormals.size(), 1u);
     EXPECT_EQ(read.scene.drawObjects[0].vertices.size(), 3u);
+}
+
+TEST(Damaged, OverlongLineIsWarnedOfOnceThoughTheFileIsReadTwice) {
+    SceneGenOptions options = smallScene();
+    options.layout.colorVertices = true;
+    std::string text = generate(options);
+    const std::string comment = "*COMMENT \"aseplay-scenegen\"";
+    text.replace(text.find(comment), comment.size(), "*COMMENT \"" + std::string(300, 'c') + "\"");
+    const TolerantRead read = readTolerant(text);
+    ASSERT_EQ(read.result, 0);
+    EXPECT_FALSE(read.report.strict);
+    EXPECT_EQ(read.errors.find("line longer"), read.errors.rfind("line longer")) << read.errors;
+    EXPECT_NE(read.errors.find(":2: line longer"), std::string::npos) << read.errors;
 }
 
 TEST(Stops, MisspeltBlockWhereTheLayoutNeedsOneStillStops) {
