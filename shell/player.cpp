@@ -13,7 +13,7 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     probeDisplayPixelFormat(player.display);
     loadPcxBackground(player.display, files.backgroundPath.c_str());
     loadSprTexture(player.display, files.texturePath.c_str(), 0);
-    readScene(player.scene, files.scenePath.c_str(), stdout);
+    readScene(player.scene, files.scenePath.c_str(), stdout, nullptr, ReadMode::tolerant);
     prepareScene(player.scene);
     std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
     return DD_OK;

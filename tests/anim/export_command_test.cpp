@@ -99,4 +99,14 @@ TEST_F(ExportCommand, FramePastTheLastPosesTheLastFrame) {
     EXPECT_NE(exportAt(5).positions, last.positions);
 }
 
+TEST_F(ExportCommand, ExportsOtherExportersFiles) {
+    Options options;
+    options.scenePath = std::string(ASEPLAY_SOURCE_DIR) + "/tests/ase/data/Rifle2.ase";
+    options.exportObjPath = (dir_ / "rifle.obj").string();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runExportObj(options), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readObj(options.exportObjPath).faces.size(), 572u);
+}
+
 }  // namespace

@@ -91,6 +91,24 @@ TEST(StartUp, ReadsAndPreparesTheScene) {
     EXPECT_GT(player.scene.drawObjects[0].subtreeCount, 0);
 }
 
+// A real exported scene that leaves the strict layout (colour vertex lists, flags without
+// arguments) is still read whole, so it can be played.
+TEST(StartUp, PlaysOtherExportersFiles) {
+    Player player;
+    Options options = demoOptions();
+    options.scenePath = std::string(ASEPLAY_SOURCE_DIR) + "/tests/ase/data/Rifle2.ase";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(startUp(player, nullptr, makeSoftwareDirectDrawCreate({}), options), DD_OK);
+    testing::internal::GetCapturedStderr();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Read ASE Complete!!"),
+              std::string::npos);
+    ASSERT_GT(player.scene.objectCount, 0);
+    std::size_t faces = 0;
+    for (const GeomObject& object : player.scene.geomObjects) faces += object.faceCount;
+    EXPECT_EQ(faces, 572u);  // what the file's face lists hold
+}
+
 TEST(FirstFrame, StaysWithinTheCycle) {
     EXPECT_EQ(firstFrameToPlay(0, 100), 0);
     EXPECT_EQ(firstFrameToPlay(100, 100), 100);
