@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "fuzz/entries.h"
@@ -20,6 +23,11 @@ std::size_t bytesRequestedBy(int (*entry)(const std::uint8_t*, std::size_t),
     entry(file.data(), file.size());
     counting = false;
     return requested;
+}
+
+std::vector<std::uint8_t> readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void putWord(std::vector<std::uint8_t>& file, std::size_t at, unsigned value) {
@@ -42,6 +50,15 @@ TEST(AllocationBound, SprRawHeaderOfAHugePictureWithoutData) {
     putWord(file, 1, 4096);
     putWord(file, 3, 4096);
     EXPECT_LT(bytesRequestedBy(fuzz::runSprFile, file), 64u * 1024);
+}
+
+TEST(AllocationBound, SceneCountsBeyondTheirLists) {
+    // 40 objects that declare 65535 vertices and faces but list 3 and 1: lists sized by the
+    // declared counts took about 1 GB.
+    const std::vector<std::uint8_t> file =
+        readAll(std::string(ASEPLAY_REGRESSIONS) + "/scene/tolerant_declared_counts.ase");
+    ASSERT_GT(file.size(), 40000u);
+    EXPECT_LT(bytesRequestedBy(fuzz::runSceneFile, file), 64u << 20);
 }
 
 }  // namespace
