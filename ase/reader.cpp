@@ -190,8 +190,11 @@ class SceneReader {
         }
         Block block(*this, "the material list");
         parseShort(scene_.materialCount, line());
-        scene_.materials.resize(scene_.materialCount);
-        for (AseMaterial& material : scene_.materials) readMaterial(material);
+        // Grown as materials are read, so that a count line alone cannot size the array beyond
+        // what the file holds; a complete list ends with exactly materialCount records.
+        scene_.materials.clear();
+        for (int i = 0; i < scene_.materialCount; ++i)
+            readMaterial(scene_.materials.emplace_back());
         keywordLine();
         expect("}", "closing the material list");
     }
@@ -256,13 +259,22 @@ class SceneReader {
 
     // --- the main loop ---
 
+    void checkRoomFor(std::size_t count, const char* what) {
+        if (count >= kMaxSceneObjects) {
+            fail(": more than " + std::to_string(kMaxSceneObjects) + " " + what);
+        }
+    }
+
     void readObjects() {
         while (nextTopLevelKeyword()) {
             if (is("*GEOMOBJECT")) {
+                checkRoomFor(scene_.geomObjects.size(), "geometry objects");
                 readGeomObject();
             } else if (is("*LIGHTOBJECT")) {
+                checkRoomFor(scene_.lights.size(), "lights");
                 readLight();
             } else if (is("*CAMERAOBJECT")) {
+                checkRoomFor(scene_.cameras.size(), "cameras");
                 readCamera();
             }
         }
@@ -463,31 +475,32 @@ class SceneReader {
         parseShort(frame.faceCount, line());
 
         openList("*MESH_VERTEX_LIST", "opening the frame's vertex list");
-        frame.vertices.resize(frame.vertexCount);
-        readFrameList(frame.vertices, "*MESH_VERTEX", parseMeshVertex);
+        readFrameList(frame.vertices, frame.vertexCount, "*MESH_VERTEX", parseMeshVertex);
 
         openList("*MESH_FACE_LIST", "opening the frame's face list");
-        frame.faces.resize(frame.faceCount);
-        readFrameList(frame.faces, "*MESH_FACE", parseFace);
+        readFrameList(frame.faces, frame.faceCount, "*MESH_FACE", parseFace);
 
         parseShort(frame.texVertexCount, line());
         parseShort(frame.colorVertexCount, line());
 
         openList("*MESH_NORMALS", "opening the frame's normals");
-        frame.faceNormals.resize(frame.faceCount);
-        frame.vertexNormals.resize(3 * std::size_t{frame.faceCount});
         readFrameNormals(frame);
         keywordLine();
         expect("}", "closing the mesh animation frame");
     }
 
+    // A frame's arrays grow with the lines the file gives, up to the frame's counts: the count
+    // lines alone never size them, so a frame that promises more than it lists costs nothing.
     template <class Record>
-    void readFrameList(std::vector<Record>& records, std::string_view keyword,
+    void readFrameList(std::vector<Record>& records, std::size_t count, std::string_view keyword,
                        void (*parse)(Record&, const char*)) {
         for (std::size_t position = 0;; ++position) {
             const char* text = keywordLine();
             if (is("}")) return;
-            if (is(keyword) && position < records.size()) parse(records[position], text);
+            if (is(keyword) && position < count) {
+                if (records.size() <= position) records.resize(position + 1);
+                parse(records[position], text);
+            }
         }
     }
 
@@ -495,8 +508,12 @@ class SceneReader {
         for (std::size_t face = 0;; ++face) {
             const char* text = keywordLine();
             if (is("}")) return;
-            const bool kept = face < frame.faceNormals.size();
-            if (kept) parseFaceNormal(frame.faceNormals[face], text);
+            const bool kept = face < frame.faceCount;
+            if (kept) {
+                frame.faceNormals.resize(face + 1);
+                frame.vertexNormals.resize(3 * (face + 1));
+                parseFaceNormal(frame.faceNormals[face], text);
+            }
             for (std::size_t k = 0; k < 3; ++k) {
                 text = line();
                 if (kept) parseVertexNormal(frame.vertexNormals[3 * face + k], text);

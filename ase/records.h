@@ -235,6 +235,11 @@ struct RotFrame {
     float x, y, z, w;
 };
 
+// Object numbers are 16-bit (the hierarchy lists hold them as such), so a scene holds at most this
+// many geometry objects; lights and cameras share the bound, which also caps what a file of empty
+// blocks can make the reader allocate.
+constexpr std::size_t kMaxSceneObjects = 65535;
+
 // Track kind bits of DrawObject::trackKinds.
 constexpr std::int8_t kTrackPosition = 1;
 constexpr std::int8_t kTrackRotation = 2;

@@ -233,13 +233,22 @@ class KeywordReader {
         bool specular = false;
     };
 
+    // Sub-materials nest by recursion: a file may not nest them deeper than this, or a few
+    // hundred kilobytes of opening lines would run the reader out of stack.
+    static constexpr int kMaxMaterialDepth = 16;
+
     void readMaterial(AseMaterial& material, const char* opening) {
+        if (materialDepth_ >= kMaxMaterialDepth) {
+            fail(": sub-materials nested more than " + std::to_string(kMaxMaterialDepth) + " deep");
+        }
+        ++materialDepth_;
         parseShort(material.index, opening);
         MaterialLines seen;
         forEachLine("a material", [&](std::string_view keyword, const char* text) {
             return readMaterialLine(material, seen, keyword, text);
         });
         inheritFromFirstSubMaterial(material, seen);
+        --materialDepth_;
     }
 
     bool readMaterialLine(AseMaterial& material, MaterialLines& seen, std::string_view keyword,
@@ -350,7 +359,14 @@ class KeywordReader {
 
     // --- geometry objects ---
 
+    void checkRoomFor(std::size_t count, const char* what) {
+        if (count >= kMaxSceneObjects) {
+            fail(": more than " + std::to_string(kMaxSceneObjects) + " " + what);
+        }
+    }
+
     void readGeomObject() {
+        checkRoomFor(scene_.geomObjects.size(), "geometry objects");
         GeomObject& object = scene_.geomObjects.emplace_back();
         DrawObject& draw = scene_.drawObjects.emplace_back();
         object.parentName.assign("*NONEPARENT");
@@ -670,6 +686,7 @@ class KeywordReader {
     // --- lights ---
 
     void readLight() {
+        checkRoomFor(scene_.lights.size(), "lights");
         LightObject& light = scene_.lights.emplace_back();
         forEachLine("a light", [&](std::string_view keyword, const char* text) {
             const bool block = opensBlock(text);
@@ -743,6 +760,7 @@ class KeywordReader {
     // --- cameras ---
 
     void readCamera() {
+        checkRoomFor(scene_.cameras.size(), "cameras");
         CameraObject& camera = scene_.cameras.emplace_back();
         bool haveSettings = false;
         forEachLine("a camera", [&](std::string_view keyword, const char* text) {
@@ -831,6 +849,7 @@ class KeywordReader {
     int lightsRead_ = 0;
     int camerasRead_ = 0;
     std::vector<std::string> missingBlocks_;
+    int materialDepth_ = 0;  // sub-material blocks open around the current line
     std::string error_;
 };
 
