@@ -28,12 +28,16 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Xvfb picks a free display number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# Xvfb picks a free display number and writes it to fd 3. -noreset: by default the server resets
+# whenever its last client disconnects, and SDL opens, closes and reopens the display while it
+# starts, so a reset in between refused the player's second connection now and then.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start: $(cat "$work/xvfb.log")" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "FAIL: Xvfb takes no clients: $(cat "$work/xvfb.log")" >&2; exit 1; }
 export SDL_VIDEODRIVER=x11
 # SDL and the X libraries keep allocations until exit; the leak checker is for our own code, which
 # the headless tests cover.
