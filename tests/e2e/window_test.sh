@@ -29,8 +29,8 @@ fail() {
 }
 
 # Xvfb picks a free display number and writes it to fd 3. -noreset: by default the server resets
-# whenever its last client disconnects, and SDL opens, closes and reopens the display while it
-# starts, so a reset in between refused the player's second connection now and then.
+# whenever its last client disconnects, so the xdotool polls below, when they ended while the
+# player was connecting, now and then made the server refuse the player.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
