@@ -326,10 +326,19 @@ void parseSampleKey(SampleKey& sample, const char* line) {
     readReals(tokens, sample.values, 7);
 }
 
+// A quoted field runs from its opening to its closing quote, spaces included ("Bip01 L Hand"); a
+// token whose quote does not close within it, and that no later quote on the line closes, stays
+// the one token, as does every unquoted field.
 void parseName(AseText& text, const char* line) {
     Tokens tokens(line);
     tokens.skip(1);
-    text.assign(tokens.next());
+    std::string_view token = tokens.next();
+    if (token.size() > 0 && token.front() == '"' && token.find('"', 1) == std::string_view::npos) {
+        if (const char* closing = std::strchr(token.data() + token.size(), '"')) {
+            token = std::string_view(token.data(), static_cast<std::size_t>(closing + 1 - token.data()));
+        }
+    }
+    text.assign(token);
 }
 
 std::string_view firstToken(const char* line) {

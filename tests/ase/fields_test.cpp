@@ -150,10 +150,18 @@ TEST(FieldParsers, ShortKeyLinesLeaveTheMissingValuesZero) {
     EXPECT_EQ(rotation.z, 0.3f);  // the angle after the axis is not kept
 }
 
-TEST(FieldParsers, NameKeepsQuotesAndStopsAtTheFirstSpace) {
+TEST(FieldParsers, QuotedNameIsReadWholeWithItsQuotesOtherTokensAlone) {
     AseText text{};
-    parseName(text, "\t*NODE_NAME \"Two Words\"");
-    EXPECT_EQ(text, "\"Two");
+    parseName(text, "\t*NODE_NAME \"Two  Words\"\t");
+    EXPECT_EQ(text, "\"Two  Words\"");
+    parseName(text, "*BITMAP \"C:\\my maps\\wall.tga\" 2");
+    EXPECT_EQ(text, "\"C:\\my maps\\wall.tga\"");
+    parseName(text, "*NODE_NAME \"a\"b c\"");  // closed within its token: as before
+    EXPECT_EQ(text, "\"a\"b");
+    parseName(text, "*NODE_NAME \"never closed");
+    EXPECT_EQ(text, "\"never");
+    parseName(text, "*LIGHT_TYPE Target spot");
+    EXPECT_EQ(text, "Target");
     parseName(text, "*NODE_NAME");
     EXPECT_EQ(text, "");
 }

@@ -36,7 +36,7 @@ TEST(ObjectHeader, ParentLineAndTwoWordName) {
     lines.insert(lines.begin() + static_cast<long>(findLine(lines, "*NODE_TM")),
                  "\t*NODE_PARENT \"Root\"");
     const Scene scene = readComplete(joinLines(lines));
-    EXPECT_EQ(scene.geomObjects[0].name, "\"Big");
+    EXPECT_EQ(scene.geomObjects[0].name, "\"Big Tri\"");
     EXPECT_EQ(scene.geomObjects[0].parentName, "\"Root\"");
     EXPECT_EQ(scene.geomObjects[0].nodeTm.tmPos.x, 5.0f);
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iomanip>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -617,7 +618,14 @@ FileFacts factsOf(const std::string& path) {
     for (std::string line; std::getline(file, line);) {
         std::istringstream words(line);
         std::string keyword, value;
-        words >> keyword >> value;
+        words >> keyword;
+        words >> std::ws;
+        if (words.peek() == '"') {
+            words >> std::quoted(value, '"', '\0');  // the whole quoted text, quotes kept
+            value = '"' + value + '"';
+        } else {
+            words >> value;
+        }
         if (keyword == "*GEOMOBJECT") inObject = true;
         if (inObject && keyword == "*NODE_NAME") {
             facts.names.push_back(value);
@@ -676,7 +684,8 @@ TEST(RealSceneDetails, MotionCaptureHierarchyUnderHelpersAndSampledTracks) {
     const TolerantRead read = readFile(ASEPLAY_TEST_DATA "/MotionCaptureROM.ase");
     const Scene& scene = read.scene;
     EXPECT_EQ(scene.geomObjects[0].parentName, "*NONEPARENT");
-    EXPECT_EQ(scene.geomObjects[1].parentName, "\"Bip01\"");  // names are cut at their space
+    EXPECT_EQ(scene.geomObjects[1].name, "\"Bip01 Schritte\"");
+    EXPECT_EQ(scene.geomObjects[1].parentName, "\"Bip01\"");
     int sampled = 0;
     for (const GeomObject& object : scene.geomObjects) {
         EXPECT_TRUE(object.rotKeys.empty());
@@ -686,11 +695,33 @@ TEST(RealSceneDetails, MotionCaptureHierarchyUnderHelpersAndSampledTracks) {
     EXPECT_EQ(extensionLines(read.report).at("*HELPEROBJECT"), 6818);
 }
 
+// Cut at their first space, most names of this figure would read "Bip01 and every limb would hang
+// from the root.
+TEST(RealSceneDetails, NamesWithSpacesLinkEachLimbToItsOwnParent) {
+    TolerantRead read = readFile(ASEPLAY_TEST_DATA "/MotionCaptureROM.ase");
+    Scene& scene = read.scene;
+    prepareScene(scene, nullptr);
+    const auto indexOf = [&](std::string_view name) {
+        for (std::size_t i = 0; i < scene.geomObjects.size(); ++i) {
+            if (scene.geomObjects[i].name == name) return static_cast<std::uint16_t>(i);
+        }
+        ADD_FAILURE() << name;
+        return std::uint16_t{0};
+    };
+    const auto& upperArm = scene.drawObjects[indexOf("\"Bip01 L Oberarm\"")].subtree;
+    EXPECT_EQ(upperArm.size(), 4u);  // itself, the forearm, the hand and the thumb
+    EXPECT_NE(std::find(upperArm.begin(), upperArm.end(), indexOf("\"Bip01 L Hand\"")),
+              upperArm.end());
+    EXPECT_EQ(std::find(upperArm.begin(), upperArm.end(), indexOf("\"Bip01 R Hand\"")),
+              upperArm.end());
+    EXPECT_EQ(scene.drawObjects[0].subtree.size(), scene.geomObjects.size());
+}
+
 TEST(RealSceneDetails, RifleFromAnotherToolKeepsItsMaterialsAndColours) {
     const TolerantRead read = readFile(ASEPLAY_TEST_DATA "/Rifle2.ase");
     const Scene& scene = read.scene;
     EXPECT_EQ(scene.sceneInfo.version, 200);
-    EXPECT_EQ(scene.sceneInfo.comment, "\"created");
+    EXPECT_EQ(scene.sceneInfo.comment, "\"created by AC3D.\"");
     EXPECT_EQ(scene.sceneInfo.lastFrame, 100);
     ASSERT_EQ(scene.materialCount, 23);
     EXPECT_EQ(scene.materials[0].diffuseMap.bitmap, "\"m_rifl.bmp\"");
