@@ -11,6 +11,7 @@
 #include "ase/line_source.h"
 #include "ase/scene_finish.h"
 #include "ase/tolerant_reader.h"
+#include "ase/track_blocks.h"
 
 namespace {
 
@@ -276,6 +277,10 @@ class SceneReader {
             } else if (is("*CAMERAOBJECT")) {
                 checkRoomFor(scene_.cameras.size(), "cameras");
                 readCamera();
+            } else if (is("*HELPEROBJECT") || is("*TM_ANIMATION")) {
+                // A helper's node, or an animation block no object took (a light's): only the
+                // reading by keywords has a place for them.
+                noteLeftLayout();
             }
         }
     }
@@ -413,21 +418,30 @@ class SceneReader {
 
     // --- object animation ---
 
+    // The node evaluation's copy of each key track keeps the style its block keyword names.
     void readObjectAnimation(GeomObject& object) {
         Block block(*this, "an animation block");
         parseName(object.animNodeName, line());
+        object.tracks.nodeName = object.animNodeName;
         for (;;) {
             const char* text = keywordLine();
             if (is("}")) return;
+            const TrackBlock* track = findTrackBlock(keyword());
             if (is("*CONTROL_POS_BEZIER") || is("*CONTROL_POS_TCB")) {
                 readKeyTrack(object.posKeys, "*CONTROL_BEZIER_POS_KEY", "*CONTROL_TCB_POS_KEY",
                              parsePosKey);
+                startTrack(object.tracks, *track);
+                object.tracks.posKeys = object.posKeys;
             } else if (is("*CONTROL_ROT_TCB")) {
                 readKeyTrack(object.rotKeys, "*CONTROL_TCB_ROT_KEY", "*CONTROL_TCB_ROT_KEY",
                              parseRotKey);
+                startTrack(object.tracks, *track);
+                object.tracks.rotKeys = object.rotKeys;
             } else if (is("*CONTROL_SCALE_BEZIER") || is("*CONTROL_SCALE_TCB")) {
                 readKeyTrack(object.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY",
                              "*CONTROL_TCB_SCALE_KEY", parseScaleKey);
+                startTrack(object.tracks, *track);
+                object.tracks.scaleKeys = object.scaleKeys;
             } else if (opensBlock(text)) {
                 // A sampled or linear track (or any other block): its closing line would end
                 // the whole animation block.
@@ -526,8 +540,9 @@ class SceneReader {
     void readLight() {
         Block block(*this, "a light");
         LightObject& light = scene_.lights.emplace_back();
+        light.parentName.assign("*NONEPARENT");
         parseName(light.name, line());
-        parseName(light.lightType, line());
+        parseName(light.lightType, leaveIfParentLine(line()));
         const char* text = keywordLine();
         while (is("*NODE_TM")) {
             readNodeTransform(light.nodeTms.emplace_back());
@@ -548,6 +563,13 @@ class SceneReader {
         }
         skipLines(2);
         std::fprintf(messages_, "%d Light Compelete!!", ++lightsRead_);
+    }
+
+    // The layout has no parent line for lights and cameras: where one stands, every line after
+    // it would be taken for another.
+    const char* leaveIfParentLine(const char* text) {
+        if (firstToken(text) == "*NODE_PARENT") noteLeftLayout();
+        return text;
     }
 
     // Only a "Target" light has hot spot and fall-off lines.
@@ -572,8 +594,9 @@ class SceneReader {
     void readCamera() {
         Block block(*this, "a camera");
         CameraObject& camera = scene_.cameras.emplace_back();
+        camera.parentName.assign("*NONEPARENT");
         parseName(camera.name, line());
-        parseName(camera.cameraType, line());
+        parseName(camera.cameraType, leaveIfParentLine(line()));
         for (keywordLine(); is("*NODE_TM"); keywordLine()) {
             readNodeTransform(camera.nodeTms.emplace_back());
             line();  // its closing line
@@ -589,44 +612,59 @@ class SceneReader {
         for (;;) {
             keywordLine();
             if (is("}")) break;
-            if (is("*TM_ANIMATION")) readCameraAnimation(camera.animations.emplace_back());
+            if (is("*TM_ANIMATION")) {
+                readCameraAnimation(camera.animations.emplace_back(), camera.tracks.emplace_back());
+            }
         }
         std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
     }
 
     // A keyword that opens none of the five tracks ends the block (normally its closing line).
-    void readCameraAnimation(CameraAnimation& animation) {
+    void readCameraAnimation(CameraAnimation& animation, NodeTracks& tracks) {
         Block block(*this, "a camera animation block");
         parseName(animation.nodeName, line());
+        tracks.nodeName = animation.nodeName;
         for (;;) {
             keywordLine();
+            const TrackBlock* track = findTrackBlock(keyword());
             if (is("*CONTROL_POS_BEZIER")) {
-                readCameraTrack(animation.posKeys, "*CONTROL_BEZIER_POS_KEY", parsePosKey);
+                readCameraTrack(animation.posKeys, "*CONTROL_BEZIER_POS_KEY", parsePosKey, *track,
+                                tracks);
             } else if (is("*CONTROL_ROT_TCB")) {
-                readCameraTrack(animation.rotKeys, "*CONTROL_TCB_ROT_KEY", parseRotKey);
+                readCameraTrack(animation.rotKeys, "*CONTROL_TCB_ROT_KEY", parseRotKey, *track,
+                                tracks);
             } else if (is("*CONTROL_SCALE_BEZIER")) {
-                readCameraTrack(animation.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY", parseScaleKey);
+                readCameraTrack(animation.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY", parseScaleKey,
+                                *track, tracks);
             } else if (is("*CONTROL_POS_TRACK")) {
-                readCameraTrack(animation.posSamples, "*CONTROL_POS_SAMPLE", parsePosSample);
+                readCameraTrack(animation.posSamples, "*CONTROL_POS_SAMPLE", parsePosSample,
+                                *track, tracks);
             } else if (is("*CONTROL_ROT_TRACK")) {
-                readCameraTrack(animation.rotSamples, "*CONTROL_ROT_SAMPLE", parseRotSample);
+                readCameraTrack(animation.rotSamples, "*CONTROL_ROT_SAMPLE", parseRotSample,
+                                *track, tracks);
             } else {
                 return;
             }
         }
     }
 
-    // One record per line of the track, its closing line included (that record stays zero).
+    // One record per line of the track, its closing line included (that record stays zero). The
+    // key lines also go, whole, to the camera's NodeTracks.
     template <class Record>
     void readCameraTrack(std::vector<Record>& records, std::string_view keyword,
-                         void (*parse)(Record&, const char*)) {
+                         void (*parse)(Record&, const char*), const TrackBlock& track,
+                         NodeTracks& tracks) {
         Block block(*this, "a camera track");
         records.clear();
+        startTrack(tracks, track);
         for (std::size_t position = 0;; ++position) {
             records.resize(position + 1);
             const char* text = keywordLine();
             if (is("}")) return;
-            if (is(keyword)) parse(records[position], text);
+            if (is(keyword)) {
+                parse(records[position], text);
+                addTrackLine(tracks, track, text);
+            }
         }
     }
 

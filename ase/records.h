@@ -143,6 +143,25 @@ struct SampleKey {
     float values[7];
 };
 
+// How the keys of a track lie between them: straight lines, a curve through tangents given on each
+// key line, or a Kochanek-Bartels spline through tension, continuity and bias.
+enum class KeyStyle : std::uint8_t { none, linear, bezier, tcb };
+
+// One node's animation block as the file gives it, for the node evaluation: the keys with their
+// style (a later track of a kind replaces an earlier one) and every value of the sampled tracks.
+struct NodeTracks {
+    AseText nodeName;
+    KeyStyle posStyle;
+    KeyStyle rotStyle;
+    KeyStyle scaleStyle;
+    std::vector<PosKey> posKeys;
+    std::vector<RotKey> rotKeys;
+    std::vector<ScaleKey> scaleKeys;
+    std::vector<SampleKey> posSamples;
+    std::vector<SampleKey> rotSamples;
+    std::vector<SampleKey> scaleSamples;
+};
+
 struct MeshFrame {
     std::int32_t time;
     std::uint16_t vertexCount;
@@ -176,13 +195,12 @@ struct GeomObject {
     std::vector<VertexNormal> vertexNormals;  // three per face: 3f + k is corner k of face f
     std::int16_t motionBlur, castShadow, receiveShadow;
     AseText animNodeName;
-    std::vector<PosKey> posKeys;  // empty: no position track
+    // The per-frame tables' keys: Bezier, TCB and linear key tracks of position, rotation
+    // (TCB and linear only) and scale. Empty: no such track.
+    std::vector<PosKey> posKeys;
     std::vector<RotKey> rotKeys;
     std::vector<ScaleKey> scaleKeys;
-    // Sampled tracks: kept as read, never turned into keys.
-    std::vector<SampleKey> posSamples;
-    std::vector<SampleKey> rotSamples;
-    std::vector<SampleKey> scaleSamples;
+    NodeTracks tracks;  // the whole animation block, sampled tracks included
     std::int16_t materialRef;
     D3DVECTOR wireframeColor;
     std::vector<MeshFrame> meshFrames;
@@ -190,6 +208,7 @@ struct GeomObject {
 
 struct LightObject {
     AseText name;
+    AseText parentName;  // "*NONEPARENT" without a parent line
     AseText lightType;
     std::vector<NodeTransform> nodeTms;
     AseText shadows;
@@ -207,6 +226,7 @@ struct LightObject {
     float mapRange;
     std::int16_t mapSize;
     float rayBias;
+    std::vector<NodeTracks> tracks;  // one per animation block (the light's, its target's)
 };
 
 // The five arrays hold one record per line of their track, the closing line included.
@@ -221,6 +241,7 @@ struct CameraAnimation {
 
 struct CameraObject {
     AseText name;
+    AseText parentName;  // "*NONEPARENT" without a parent line
     AseText cameraType;
     std::vector<NodeTransform> nodeTms;
     std::int32_t time;
@@ -228,6 +249,16 @@ struct CameraObject {
     float fov;
     float targetDistance;
     std::vector<CameraAnimation> animations;
+    std::vector<NodeTracks> tracks;  // the animation blocks again, each track whole
+};
+
+// A node that draws nothing (a dummy, a point, a bone's end) but carries its children.
+struct HelperObject {
+    AseText name;
+    AseText parentName;  // "*NONEPARENT" without a parent line
+    AseText helperClass;
+    NodeTransform nodeTm;
+    NodeTracks tracks;
 };
 
 // One sample of the per-frame rotation table: angles in degrees about x, y, z; w is never read.
@@ -268,4 +299,5 @@ struct Scene {
     std::int32_t objectCount = 0;
     std::vector<LightObject> lights;
     std::vector<CameraObject> cameras;
+    std::vector<HelperObject> helpers;
 };

@@ -9,6 +9,7 @@
 #include "ase/fields.h"
 #include "ase/line_source.h"
 #include "ase/scene_finish.h"
+#include "ase/track_blocks.h"
 
 namespace {
 
@@ -174,6 +175,9 @@ class KeywordReader {
             readLight();
         } else if (keyword == "*CAMERAOBJECT"sv && block) {
             readCamera();
+        } else if (keyword == "*HELPEROBJECT"sv && block) {
+            note(keyword);  // beyond the exporter's layout, but its node carries children
+            readHelper();
         } else if (keyword == "*GROUP"sv && block) {
             note(keyword);  // its members are read as if they stood at the top level
         } else if (keyword == "*COMMENT"sv) {
@@ -407,6 +411,31 @@ class KeywordReader {
         std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
 
+    void readHelper() {
+        checkRoomFor(scene_.helpers.size(), "helper objects");
+        HelperObject& helper = scene_.helpers.emplace_back();
+        helper.parentName.assign("*NONEPARENT");
+        bool haveNodeTm = false;
+        forEachLine("a helper object", [&](std::string_view keyword, const char* text) {
+            const bool block = opensBlock(text);
+            if (keyword == "*NODE_NAME"sv) {
+                parseName(helper.name, text);
+            } else if (keyword == "*NODE_PARENT"sv) {
+                parseName(helper.parentName, text);
+            } else if (keyword == "*HELPER_CLASS"sv) {
+                parseName(helper.helperClass, text);
+            } else if (keyword == "*NODE_TM"sv && block && !haveNodeTm) {
+                haveNodeTm = true;
+                readNodeTransform(helper.nodeTm);
+            } else if (keyword == "*TM_ANIMATION"sv && block) {
+                readNodeAnimation(helper.tracks);
+            } else {
+                return false;
+            }
+            return true;
+        });
+    }
+
     void readNodeTransform(NodeTransform& tm) {
         forEachLine("a node transform", [&](std::string_view keyword, const char* text) {
             if (keyword == "*NODE_NAME"sv) {
@@ -586,55 +615,68 @@ class KeywordReader {
 
     // --- animation ---
 
-    void readObjectAnimation(GeomObject& object) {
+    // The track blocks the exporter's layout reads by position; any other is noted.
+    static bool inLayout(const TrackBlock& block) {
+        if (block.style == KeyStyle::bezier) return block.part != TrackPart::rotation;
+        return block.style == KeyStyle::tcb;
+    }
+
+    // One *TM_ANIMATION block into `tracks`. `readTrack(block, keyword)` may take a track block
+    // itself (returning true) or note it; the rest are read into `tracks` alone.
+    // `afterTrack(block)` sees each track once it is read.
+    template <class ReadTrack, class AfterTrack>
+    void readAnimationBlock(NodeTracks& tracks, AseText& nodeName, ReadTrack readTrack,
+                            AfterTrack afterTrack) {
         forEachLine("an animation block", [&](std::string_view keyword, const char* text) {
             if (keyword == "*NODE_NAME"sv) {
-                parseName(object.animNodeName, text);
+                parseName(nodeName, text);
+                tracks.nodeName = nodeName;
                 return true;
             }
-            if (!opensBlock(text)) return false;
-            if (isOneOf(keyword,
-                        {"*CONTROL_POS_LINEAR", "*CONTROL_ROT_LINEAR", "*CONTROL_SCALE_LINEAR",
-                         "*CONTROL_POS_TRACK", "*CONTROL_ROT_TRACK", "*CONTROL_SCALE_TRACK"})) {
-                note(keyword);
-            }
-            return readObjectTrack(object, keyword);
+            const TrackBlock* block = opensBlock(text) ? findTrackBlock(keyword) : nullptr;
+            if (block == nullptr) return false;
+            if (!readTrack(*block, keyword)) readTrackLines(*block, tracks);
+            afterTrack(*block);
+            return true;
         });
     }
 
-    // Key tracks of every style feed the key arrays; sampled tracks are kept as samples.
-    bool readObjectTrack(GeomObject& object, std::string_view keyword) {
-        if (isOneOf(keyword, {"*CONTROL_POS_BEZIER", "*CONTROL_POS_TCB", "*CONTROL_POS_LINEAR"})) {
-            readKeys(object.posKeys,
-                     {"*CONTROL_BEZIER_POS_KEY", "*CONTROL_TCB_POS_KEY", "*CONTROL_POS_KEY"},
-                     parsePosKey);
-        } else if (isOneOf(keyword, {"*CONTROL_ROT_TCB", "*CONTROL_ROT_LINEAR"})) {
-            readKeys(object.rotKeys, {"*CONTROL_TCB_ROT_KEY", "*CONTROL_ROT_KEY"}, parseRotKey);
-        } else if (isOneOf(keyword, {"*CONTROL_SCALE_BEZIER", "*CONTROL_SCALE_TCB",
-                                     "*CONTROL_SCALE_LINEAR"})) {
-            readKeys(object.scaleKeys,
-                     {"*CONTROL_BEZIER_SCALE_KEY", "*CONTROL_TCB_SCALE_KEY", "*CONTROL_SCALE_KEY"},
-                     parseScaleKey);
-        } else if (keyword == "*CONTROL_POS_TRACK"sv) {
-            readKeys(object.posSamples, {"*CONTROL_POS_SAMPLE"}, parseSampleKey);
-        } else if (keyword == "*CONTROL_ROT_TRACK"sv) {
-            readKeys(object.rotSamples, {"*CONTROL_ROT_SAMPLE"}, parseSampleKey);
-        } else if (keyword == "*CONTROL_SCALE_TRACK"sv) {
-            readKeys(object.scaleSamples, {"*CONTROL_SCALE_SAMPLE"}, parseSampleKey);
-        } else {
-            return false;
-        }
-        return true;
+    void readNodeAnimation(NodeTracks& tracks) {
+        readAnimationBlock(
+            tracks, tracks.nodeName, [](const TrackBlock&, std::string_view) { return false; },
+            [](const TrackBlock&) {});
     }
 
-    // Each track starts a new array: a later track of the same kind replaces an earlier one.
-    template <class Key>
-    void readKeys(std::vector<Key>& keys, std::initializer_list<std::string_view> keyKeywords,
-                  void (*parse)(Key&, const char*)) {
-        keys.clear();
+    // The per-frame tables keep the key tracks of the original records: every key track but
+    // Bezier rotations, each replacing an earlier one of its part.
+    void readObjectAnimation(GeomObject& object) {
+        readAnimationBlock(
+            object.tracks, object.animNodeName,
+            [&](const TrackBlock& block, std::string_view keyword) {
+                if (!inLayout(block)) note(keyword);
+                return false;
+            },
+            [&](const TrackBlock& block) {
+                if (!feedsFrameTables(block)) return;
+                switch (block.part) {
+                    case TrackPart::position:
+                        object.posKeys = object.tracks.posKeys;
+                        break;
+                    case TrackPart::rotation:
+                        object.rotKeys = object.tracks.rotKeys;
+                        break;
+                    case TrackPart::scale:
+                        object.scaleKeys = object.tracks.scaleKeys;
+                        break;
+                }
+            });
+    }
+
+    void readTrackLines(const TrackBlock& block, NodeTracks& tracks) {
+        startTrack(tracks, block);
         forEachLine("a key track", [&](std::string_view keyword, const char* text) {
-            if (!isOneOf(keyword, keyKeywords)) return false;
-            append(keys, text, parse);
+            if (!isTrackLine(block, keyword)) return false;
+            addTrackLine(tracks, block, text);
             return true;
         });
     }
@@ -688,10 +730,17 @@ class KeywordReader {
     void readLight() {
         checkRoomFor(scene_.lights.size(), "lights");
         LightObject& light = scene_.lights.emplace_back();
+        light.parentName.assign("*NONEPARENT");
         forEachLine("a light", [&](std::string_view keyword, const char* text) {
             const bool block = opensBlock(text);
             if (keyword == "*NODE_NAME"sv) {
                 parseName(light.name, text);
+            } else if (keyword == "*NODE_PARENT"sv) {
+                note(keyword);
+                parseName(light.parentName, text);
+            } else if (keyword == "*TM_ANIMATION"sv && block) {
+                note(keyword);
+                readNodeAnimation(light.tracks.emplace_back());
             } else if (keyword == "*LIGHT_TYPE"sv) {
                 parseName(light.lightType, text);
             } else if (keyword == "*NODE_TM"sv && block) {
@@ -762,11 +811,15 @@ class KeywordReader {
     void readCamera() {
         checkRoomFor(scene_.cameras.size(), "cameras");
         CameraObject& camera = scene_.cameras.emplace_back();
+        camera.parentName.assign("*NONEPARENT");
         bool haveSettings = false;
         forEachLine("a camera", [&](std::string_view keyword, const char* text) {
             const bool block = opensBlock(text);
             if (keyword == "*NODE_NAME"sv) {
                 parseName(camera.name, text);
+            } else if (keyword == "*NODE_PARENT"sv) {
+                note(keyword);
+                parseName(camera.parentName, text);
             } else if (keyword == "*CAMERA_TYPE"sv) {
                 parseName(camera.cameraType, text);
             } else if (keyword == "*NODE_TM"sv && block) {
@@ -775,7 +828,7 @@ class KeywordReader {
                 haveSettings = true;
                 readCameraSettings(camera);
             } else if (keyword == "*TM_ANIMATION"sv && block) {
-                readCameraAnimation(camera.animations.emplace_back());
+                readCameraAnimation(camera.animations.emplace_back(), camera.tracks.emplace_back());
             } else {
                 return false;
             }
@@ -804,37 +857,46 @@ class KeywordReader {
         });
     }
 
-    void readCameraAnimation(CameraAnimation& animation) {
-        forEachLine("a camera animation block", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*NODE_NAME"sv) {
-                parseName(animation.nodeName, text);
+    // The five tracks of the original camera records fill their arrays too, line by line; every
+    // track, those five included, fills the camera's NodeTracks.
+    void readCameraAnimation(CameraAnimation& animation, NodeTracks& tracks) {
+        readAnimationBlock(
+            tracks, animation.nodeName,
+            [&](const TrackBlock& block, std::string_view keyword) {
+                if (keyword == "*CONTROL_POS_BEZIER"sv) {
+                    readCameraTrack(animation.posKeys, "*CONTROL_BEZIER_POS_KEY", parsePosKey,
+                                    block, tracks);
+                } else if (keyword == "*CONTROL_ROT_TCB"sv) {
+                    readCameraTrack(animation.rotKeys, "*CONTROL_TCB_ROT_KEY", parseRotKey, block,
+                                    tracks);
+                } else if (keyword == "*CONTROL_SCALE_BEZIER"sv) {
+                    readCameraTrack(animation.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY",
+                                    parseScaleKey, block, tracks);
+                } else if (keyword == "*CONTROL_POS_TRACK"sv) {
+                    readCameraTrack(animation.posSamples, "*CONTROL_POS_SAMPLE", parsePosSample,
+                                    block, tracks);
+                } else if (keyword == "*CONTROL_ROT_TRACK"sv) {
+                    readCameraTrack(animation.rotSamples, "*CONTROL_ROT_SAMPLE", parseRotSample,
+                                    block, tracks);
+                } else {
+                    note(keyword);
+                    return false;
+                }
                 return true;
-            }
-            if (!opensBlock(text)) return false;
-            if (keyword == "*CONTROL_POS_BEZIER"sv) {
-                readCameraTrack(animation.posKeys, "*CONTROL_BEZIER_POS_KEY", parsePosKey);
-            } else if (keyword == "*CONTROL_ROT_TCB"sv) {
-                readCameraTrack(animation.rotKeys, "*CONTROL_TCB_ROT_KEY", parseRotKey);
-            } else if (keyword == "*CONTROL_SCALE_BEZIER"sv) {
-                readCameraTrack(animation.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY", parseScaleKey);
-            } else if (keyword == "*CONTROL_POS_TRACK"sv) {
-                readCameraTrack(animation.posSamples, "*CONTROL_POS_SAMPLE", parsePosSample);
-            } else if (keyword == "*CONTROL_ROT_TRACK"sv) {
-                readCameraTrack(animation.rotSamples, "*CONTROL_ROT_SAMPLE", parseRotSample);
-            } else {
-                return false;
-            }
-            return true;
-        });
+            },
+            [](const TrackBlock&) {});
     }
 
     // As in the layout's reading: one record per line of the track, its closing line included.
     template <class Record>
     void readCameraTrack(std::vector<Record>& records, std::string_view keyKeyword,
-                         void (*parse)(Record&, const char*)) {
+                         void (*parse)(Record&, const char*), const TrackBlock& block,
+                         NodeTracks& tracks) {
         records.assign(1, Record{});
+        startTrack(tracks, block);
         forEachLine("a camera track", [&](std::string_view keyword, const char* text) {
             if (keyword == keyKeyword) parse(records.back(), text);
+            if (isTrackLine(block, keyword)) addTrackLine(tracks, block, text);
             records.emplace_back();
             return true;
         });

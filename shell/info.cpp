@@ -63,10 +63,10 @@ Json describeObject(const GeomObject& object, const DrawObject& draw) {
                       {"meshFrameCount", draw.meshFrameCount},
                       {"materialRef", object.materialRef}};
     // Sampled tracks exist only beyond the exporter's layout; files in it keep their old document.
-    if (!object.posSamples.empty() || !object.rotSamples.empty() || !object.scaleSamples.empty()) {
-        described["samples"] = {{"pos", object.posSamples.size()},
-                                {"rot", object.rotSamples.size()},
-                                {"scale", object.scaleSamples.size()}};
+    if (!object.tracks.posSamples.empty() || !object.tracks.rotSamples.empty() || !object.tracks.scaleSamples.empty()) {
+        described["samples"] = {{"pos", object.tracks.posSamples.size()},
+                                {"rot", object.tracks.rotSamples.size()},
+                                {"scale", object.tracks.scaleSamples.size()}};
     }
     return described;
 }

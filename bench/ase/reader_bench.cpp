@@ -30,8 +30,8 @@ class LargeScene {
         options.objects = 7;
         options.facesPerObject = 45000;
         options.materials = 7;
-        options.posTrack = KeyStyle::Bezier;
-        options.rotTrack = KeyStyle::Tcb;
+        options.posTrack = TrackStyle::Bezier;
+        options.rotTrack = TrackStyle::Tcb;
         std::FILE* file = std::fopen(path_.c_str(), "wb");
         if (file == nullptr || !writeScene(options, file)) std::abort();
         std::fclose(file);

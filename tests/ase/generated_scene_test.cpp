@@ -19,13 +19,13 @@ std::string generate(const SceneGenOptions& options) {
 }
 
 TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
-    for (const KeyStyle style : {KeyStyle::Bezier, KeyStyle::Tcb}) {
+    for (const TrackStyle style : {TrackStyle::Bezier, TrackStyle::Tcb}) {
         SceneGenOptions options;
         options.objects = 4;
         options.facesPerObject = 50;
         options.hierarchy = Hierarchy::Chain;
         options.posTrack = style;
-        options.rotTrack = KeyStyle::Tcb;
+        options.rotTrack = TrackStyle::Tcb;
         options.scaleTrack = style;
         options.keys = 3;
         options.lights = 2;
@@ -89,7 +89,7 @@ TEST(GeneratedScene, SameSeedSameText) {
     SceneGenOptions options;
     options.objects = 3;
     options.hierarchy = Hierarchy::Random;
-    options.posTrack = KeyStyle::Bezier;
+    options.posTrack = TrackStyle::Bezier;
     EXPECT_EQ(generate(options), generate(options));
     SceneGenOptions other = options;
     other.seed = 2;

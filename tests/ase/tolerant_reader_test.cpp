@@ -115,13 +115,15 @@ class Fingerprint {
             add(light.name).add(light.lightType).add(light.shadows).add(light.useLight);
             add(light.spotShape).add(light.overshoot).add(light.time).add(light.color);
             add(light.intensity).add(light.hotspot).add(light.falloff).add(light.targetDistance);
-            add(light.mapSize).add(light.rayBias);
+            add(light.mapSize).add(light.rayBias).add(light.parentName);
             for (const NodeTransform& tm : light.nodeTms) transform(tm);
+            for (const NodeTracks& t : light.tracks) tracks(t);
         }
         for (const CameraObject& camera : scene.cameras) {
             add(camera.name).add(camera.cameraType).add(camera.time).add(camera.nearClip);
-            add(camera.farClip).add(camera.fov).add(camera.targetDistance);
+            add(camera.farClip).add(camera.fov).add(camera.targetDistance).add(camera.parentName);
             for (const NodeTransform& tm : camera.nodeTms) transform(tm);
+            for (const NodeTracks& t : camera.tracks) tracks(t);
             for (const CameraAnimation& animation : camera.animations) {
                 add(animation.nodeName).add(animation.posKeys.size());
                 for (const TrackSample& s : animation.posSamples) add(s.time).add(s.x).add(s.z);
@@ -153,6 +155,17 @@ class Fingerprint {
         add(tm.tmPos).add(tm.rotAxis).add(tm.rotAngle).add(tm.scale).add(tm.scaleAxisAngle);
     }
 
+    void tracks(const NodeTracks& t) {
+        add(t.nodeName).add(static_cast<int>(t.posStyle)).add(static_cast<int>(t.rotStyle));
+        add(static_cast<int>(t.scaleStyle));
+        for (const PosKey& k : t.posKeys) add(k.time).add(k.values[2]).add(k.values[6]);
+        for (const RotKey& k : t.rotKeys) add(k.time).add(k.values[0]).add(k.values[3]);
+        for (const ScaleKey& k : t.scaleKeys) add(k.time).add(k.values[1]).add(k.values[6]);
+        for (const auto* samples : {&t.posSamples, &t.rotSamples, &t.scaleSamples}) {
+            for (const SampleKey& s : *samples) add(s.time).add(s.values[0]).add(s.values[3]);
+        }
+    }
+
     void object(const GeomObject& o) {
         add(o.name).add(o.parentName).add(o.meshTime).add(o.vertexCount).add(o.faceCount);
         transform(o.nodeTm);
@@ -168,6 +181,7 @@ class Fingerprint {
             add(k.time).add(k.values[0]).add(k.values[8]).add(k.flags);
         for (const RotKey& k : o.rotKeys) add(k.time).add(k.values[3]).add(k.values[4]);
         for (const ScaleKey& k : o.scaleKeys) add(k.time).add(k.values[0]).add(k.values[12]);
+        tracks(o.tracks);
         add(o.materialRef).add(o.wireframeColor);
         for (const MeshFrame& frame : o.meshFrames) {
             add(frame.time).add(frame.vertexCount).add(frame.faceCount);
@@ -180,12 +194,12 @@ class Fingerprint {
     std::ostringstream out_;
 };
 
-SceneGenOptions everyLayoutFeature(KeyStyle style) {
+SceneGenOptions everyLayoutFeature(TrackStyle style) {
     SceneGenOptions options = smallScene();
     options.objects = 3;
     options.hierarchy = Hierarchy::Chain;
     options.posTrack = style;
-    options.rotTrack = KeyStyle::Tcb;
+    options.rotTrack = TrackStyle::Tcb;
     options.scaleTrack = style;
     options.lights = 2;
     options.cameras = 1;
@@ -196,7 +210,7 @@ SceneGenOptions everyLayoutFeature(KeyStyle style) {
 }
 
 TEST(LayoutFiles, KeywordReadingGivesTheValuesOfThePositionalReading) {
-    for (const KeyStyle style : {KeyStyle::Bezier, KeyStyle::Tcb}) {
+    for (const TrackStyle style : {TrackStyle::Bezier, TrackStyle::Tcb}) {
         const std::string text = generate(everyLayoutFeature(style));
         Scene positional;
         ASSERT_EQ(readText(text, positional), 0);
@@ -221,7 +235,7 @@ TEST(LayoutFiles, KeywordReadingGivesTheValuesOfThePositionalReading) {
 }
 
 TEST(LayoutFiles, TolerantModeKeepsThePositionalReadingAndItsMessages) {
-    const std::string text = generate(everyLayoutFeature(KeyStyle::Bezier));
+    const std::string text = generate(everyLayoutFeature(TrackStyle::Bezier));
     const TolerantRead strict = readTolerant(text, ReadMode::strict);
     const TolerantRead tolerant = readTolerant(text);
     ASSERT_EQ(tolerant.result, 0);
@@ -367,20 +381,20 @@ TEST(OtherLayouts, MaterialLinesInAnotherOrderOrMissing) {
 
 TEST(OtherLayouts, SampledTracksAreKeptAsSamplesNotKeys) {
     SceneGenOptions options = smallScene();
-    options.posTrack = options.rotTrack = options.scaleTrack = KeyStyle::Sampled;
+    options.posTrack = options.rotTrack = options.scaleTrack = TrackStyle::Sampled;
     const std::string text = generate(options);
     const TolerantRead read = readBeyondLayout(text);
     for (const GeomObject& object : read.scene.geomObjects) {
         EXPECT_TRUE(object.posKeys.empty() && object.rotKeys.empty() && object.scaleKeys.empty());
-        ASSERT_EQ(object.posSamples.size(), 3u);
-        ASSERT_EQ(object.rotSamples.size(), 3u);
-        ASSERT_EQ(object.scaleSamples.size(), 3u);
-        EXPECT_EQ(object.posSamples[2].time, 100 * 160);
-        EXPECT_EQ(object.posSamples[2].values[0], object.nodeTm.tmPos.x + 2);
-        EXPECT_EQ(object.rotSamples[1].values[2], 1.0f);
-        EXPECT_EQ(object.rotSamples[1].values[3], 0.5f);  // the angle is kept
-        EXPECT_EQ(object.scaleSamples[1].values[1], 1.25f);
-        EXPECT_EQ(object.scaleSamples[1].values[6], 0.0f);
+        ASSERT_EQ(object.tracks.posSamples.size(), 3u);
+        ASSERT_EQ(object.tracks.rotSamples.size(), 3u);
+        ASSERT_EQ(object.tracks.scaleSamples.size(), 3u);
+        EXPECT_EQ(object.tracks.posSamples[2].time, 100 * 160);
+        EXPECT_EQ(object.tracks.posSamples[2].values[0], object.nodeTm.tmPos.x + 2);
+        EXPECT_EQ(object.tracks.rotSamples[1].values[2], 1.0f);
+        EXPECT_EQ(object.tracks.rotSamples[1].values[3], 0.5f);  // the angle is kept
+        EXPECT_EQ(object.tracks.scaleSamples[1].values[1], 1.25f);
+        EXPECT_EQ(object.tracks.scaleSamples[1].values[6], 0.0f);
         EXPECT_EQ(object.materialRef, 0);
     }
     EXPECT_EQ(extensionLines(read.report).at("*CONTROL_ROT_TRACK"),
@@ -390,7 +404,7 @@ TEST(OtherLayouts, SampledTracksAreKeptAsSamplesNotKeys) {
 TEST(OtherLayouts, LinearTracksBecomeKeys) {
     SceneGenOptions options = smallScene();
     options.materials = 2;
-    options.posTrack = options.rotTrack = options.scaleTrack = KeyStyle::Linear;
+    options.posTrack = options.rotTrack = options.scaleTrack = TrackStyle::Linear;
     const TolerantRead read = readBeyondLayout(generate(options));
     const GeomObject& object = read.scene.geomObjects[1];
     ASSERT_EQ(object.posKeys.size(), 3u);
@@ -490,7 +504,7 @@ TEST(Mended, SampledTrackOfARealSceneNoLongerShiftsTheObjectsTail) {
     const GeomObject& box = read.scene.geomObjects[1];
     EXPECT_EQ(box.wireframeColor.y, 0.5294f);
     EXPECT_NE(strict.scene.geomObjects[1].wireframeColor.y, 0.5294f);
-    EXPECT_EQ(box.posSamples.size(), 94u);
+    EXPECT_EQ(box.tracks.posSamples.size(), 94u);
     EXPECT_TRUE(box.posKeys.empty());
     // The camera keeps the layout's reading of its tracks, closing line record included.
     EXPECT_EQ(read.scene.cameras[0].animations[0].rotSamples.size(), 122u);
@@ -689,7 +703,7 @@ TEST(RealSceneDetails, MotionCaptureHierarchyUnderHelpersAndSampledTracks) {
     int sampled = 0;
     for (const GeomObject& object : scene.geomObjects) {
         EXPECT_TRUE(object.rotKeys.empty());
-        if (!object.rotSamples.empty()) ++sampled;
+        if (!object.tracks.rotSamples.empty()) ++sampled;
     }
     EXPECT_EQ(sampled, 23);  // every rotation track of the file is in a geometry object
     EXPECT_EQ(extensionLines(read.report).at("*HELPEROBJECT"), 6818);
@@ -746,9 +760,9 @@ TEST(RealSceneDetails, LightsAndCameraOfAnim2) {
     ASSERT_EQ(scene.cameras.size(), 1u);
     EXPECT_EQ(scene.cameras[0].nodeTms.size(), 2u);
     const GeomObject& box = scene.geomObjects[1];
-    ASSERT_EQ(box.scaleSamples.size(), 45u);
-    EXPECT_EQ(box.scaleSamples[0].values[0], 0.7750f);
-    EXPECT_EQ(box.scaleSamples[0].values[6], 0.0039f);
+    ASSERT_EQ(box.tracks.scaleSamples.size(), 45u);
+    EXPECT_EQ(box.tracks.scaleSamples[0].values[0], 0.7750f);
+    EXPECT_EQ(box.tracks.scaleSamples[0].values[6], 0.0039f);
     EXPECT_EQ(read.messages.find("3 Light Compelete!!") != std::string::npos, true);
 }
 
@@ -800,7 +814,7 @@ TEST(Info, SubMaterialsAreListedUnderTheirMaterial) {
 TEST(PosedAndExported, RealScenesAndLinearTracks) {
     SceneGenOptions linear = smallScene();
     linear.hierarchy = Hierarchy::Chain;
-    linear.posTrack = linear.rotTrack = linear.scaleTrack = KeyStyle::Linear;
+    linear.posTrack = linear.rotTrack = linear.scaleTrack = TrackStyle::Linear;
     const std::string linearPath = writeTempFile(generate(linear));
     for (const std::string& path :
          {std::string(ASEPLAY_TEST_DATA "/MotionCaptureROM.ase"),

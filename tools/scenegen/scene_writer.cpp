@@ -498,8 +498,8 @@ class SceneWriter {
 
     bool hasAnimation() const {
         return options_.keys > 0 &&
-               (options_.posTrack != KeyStyle::None || options_.rotTrack != KeyStyle::None ||
-                options_.scaleTrack != KeyStyle::None);
+               (options_.posTrack != TrackStyle::None || options_.rotTrack != TrackStyle::None ||
+                options_.scaleTrack != TrackStyle::None);
     }
 
     long keyTime(int k) const {
@@ -513,7 +513,7 @@ class SceneWriter {
         out_.indent(2).text("*NODE_NAME ").text(quoted(name)).end();
         writeOtherTracks(position);
         if (isKeyTrack(options_.posTrack)) {
-            const bool bezier = options_.posTrack == KeyStyle::Bezier;
+            const bool bezier = options_.posTrack == TrackStyle::Bezier;
             out_.line(2, bezier ? "*CONTROL_POS_BEZIER {" : "*CONTROL_POS_TCB {");
             for (int k = 0; k < options_.keys; ++k) {
                 const Vec p{position.x + offset(random_), position.y + offset(random_),
@@ -528,7 +528,7 @@ class SceneWriter {
             }
             out_.line(2, "}");
         }
-        if (options_.rotTrack == KeyStyle::Tcb) {
+        if (options_.rotTrack == TrackStyle::Tcb) {
             out_.line(2, "*CONTROL_ROT_TCB {");
             for (int k = 0; k < options_.keys; ++k) {
                 out_.indent(3).text("*CONTROL_TCB_ROT_KEY ").integer(keyTime(k));
@@ -538,7 +538,7 @@ class SceneWriter {
             out_.line(2, "}");
         }
         if (isKeyTrack(options_.scaleTrack)) {
-            const bool bezier = options_.scaleTrack == KeyStyle::Bezier;
+            const bool bezier = options_.scaleTrack == TrackStyle::Bezier;
             out_.line(2, bezier ? "*CONTROL_SCALE_BEZIER {" : "*CONTROL_SCALE_TCB {");
             for (int k = 0; k < options_.keys; ++k) {
                 const double s = 1.0 + 0.25 * (k % 2);
@@ -556,17 +556,17 @@ class SceneWriter {
         out_.line(1, "}");
     }
 
-    static bool isKeyTrack(KeyStyle style) {
-        return style == KeyStyle::Bezier || style == KeyStyle::Tcb;
+    static bool isKeyTrack(TrackStyle style) {
+        return style == TrackStyle::Bezier || style == TrackStyle::Tcb;
     }
 
     // Linear tracks (keys of plain values) and sampled tracks (one line per sample).
     void writeOtherTracks(const Vec& position) {
-        const KeyStyle styles[3] = {options_.posTrack, options_.rotTrack, options_.scaleTrack};
+        const TrackStyle styles[3] = {options_.posTrack, options_.rotTrack, options_.scaleTrack};
         const char* const kinds[3] = {"POS", "ROT", "SCALE"};
         for (int t = 0; t < 3; ++t) {
-            if (styles[t] != KeyStyle::Linear && styles[t] != KeyStyle::Sampled) continue;
-            const bool linear = styles[t] == KeyStyle::Linear;
+            if (styles[t] != TrackStyle::Linear && styles[t] != TrackStyle::Sampled) continue;
+            const bool linear = styles[t] == TrackStyle::Linear;
             out_.indent(2).text("*CONTROL_").text(kinds[t]).text(linear ? "_LINEAR {" : "_TRACK {");
             out_.end();
             for (int k = 0; k < options_.keys; ++k) {

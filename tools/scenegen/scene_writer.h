@@ -7,7 +7,7 @@
 #include <string>
 
 // Linear and sampled tracks leave the strict layout.
-enum class KeyStyle { None, Bezier, Tcb, Linear, Sampled };
+enum class TrackStyle { None, Bezier, Tcb, Linear, Sampled };
 enum class Hierarchy { None, Chain, Star, Random };
 
 // Layouts of other exporters and exporter options; all off gives the strict layout.
@@ -31,9 +31,9 @@ struct SceneGenOptions {
     int objects = 1;
     int facesPerObject = 12;  // at most 65535
     Hierarchy hierarchy = Hierarchy::None;
-    KeyStyle posTrack = KeyStyle::None;
-    KeyStyle rotTrack = KeyStyle::None;  // rotation keys exist in the TCB style only
-    KeyStyle scaleTrack = KeyStyle::None;
+    TrackStyle posTrack = TrackStyle::None;
+    TrackStyle rotTrack = TrackStyle::None;  // rotation keys exist in the TCB style only
+    TrackStyle scaleTrack = TrackStyle::None;
     int keys = 5;        // keys per track (samples per camera track)
     int lights = 0;      // alternately "Omni" and "Target"
     int cameras = 0;     // "Target" cameras with sampled position and rotation tracks
