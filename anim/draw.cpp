@@ -28,8 +28,8 @@ void drawPosedObjects(Scene& scene, PoseWork& work, const DrawTargets& targets) 
     }
 }
 
-void animateAndDrawObjects(Scene& scene, int frameCounter, PoseWork& work,
-                           const DrawTargets& targets) {
-    poseScene(scene, frameCounter, work);
+void animateAndDrawObjects(Scene& scene, const Animation& animation, int frameCounter,
+                           PoseWork& work, const DrawTargets& targets) {
+    poseFrame(scene, animation, frameCounter, work);
     drawPosedObjects(scene, work, targets);
 }

@@ -18,6 +18,6 @@ struct DrawTargets {
 // nothing.
 void drawPosedObjects(Scene& scene, PoseWork& work, const DrawTargets& targets);
 
-// Poses every object for `frameCounter` (from the rest pose) and draws it.
-void animateAndDrawObjects(Scene& scene, int frameCounter, PoseWork& work,
-                           const DrawTargets& targets);
+// Poses every object for `frameCounter` by the animation's model and draws it.
+void animateAndDrawObjects(Scene& scene, const Animation& animation, int frameCounter,
+                           PoseWork& work, const DrawTargets& targets);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "anim/exact_posing.h"
 #include "anim/transforms.h"
 #include "prep/prepare.h"
 
@@ -118,4 +119,19 @@ void poseScene(Scene& scene, int frameCounter, PoseWork& work) {
 void releasePoseWork(PoseWork& work) {
     work.workVertices.clear();
     work.workVertices.shrink_to_fit();
+}
+
+Animation prepareAnimation(const Scene& scene, AnimationModel model) {
+    Animation animation;
+    animation.model = model;
+    if (model == AnimationModel::exact) animation.nodes = buildNodeTree(scene);
+    return animation;
+}
+
+void poseFrame(Scene& scene, const Animation& animation, int frame, PoseWork& work) {
+    if (animation.model == AnimationModel::exact) {
+        poseSceneExact(scene, animation.nodes, frame, work);
+    } else {
+        poseScene(scene, frame, work);
+    }
 }

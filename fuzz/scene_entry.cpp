@@ -49,10 +49,14 @@ std::FILE* discard() {
     return sink;
 }
 
+// Both animation models, at the ends of the scene and past them.
 void poseSomeFrames(Scene& scene) {
-    PoseWork work;
     const int last = scene.sceneInfo.lastFrame;
-    for (int frame : {0, last / 2, last, last + 1}) poseScene(scene, frame, work);
+    for (const AnimationModel model : {AnimationModel::table, AnimationModel::exact}) {
+        const Animation animation = prepareAnimation(scene, model);
+        PoseWork work;
+        for (int frame : {0, last / 2, last, last + 1}) poseFrame(scene, animation, frame, work);
+    }
 }
 
 void readPrepareAndPose(const char* path, ReadMode mode) {

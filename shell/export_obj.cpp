@@ -14,6 +14,6 @@ int runExportObj(const Options& options) {
     }
     prepareScene(scene, stderr);
     PoseWork work;
-    poseScene(scene, options.frame, work);
+    poseFrame(scene, prepareAnimation(scene, options.animation), options.frame, work);
     return writeObjFile(options.exportObjPath, scene, work) ? 0 : 1;
 }

@@ -44,7 +44,7 @@ int renderFrame(FrameWorld& world) {
     // A missing backdrop (no file) fails this blit and leaves the cleared black.
     display.renderTarget->Blt(nullptr, display.backgroundSurface, nullptr, DDBLT_WAIT, nullptr);
     display.device->SetTexture(0, display.textures[0]);
-    animateAndDrawObjects(world.scene, world.frame.frameCounter, world.pose,
+    animateAndDrawObjects(world.scene, world.animation, world.frame.frameCounter, world.pose,
                           drawTargetsOf(display));
     display.device->EndScene();
     display.backBuffer->BltFast(0, 0, display.renderTarget, nullptr,

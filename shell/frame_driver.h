@@ -15,6 +15,7 @@ struct FrameWorld {
     DisplayObjects& display;
     FrameState& frame;
     PoseWork& pose;
+    const Animation& animation;
 };
 
 // Draws one complete frame and advances the frame number. Always returns 1.

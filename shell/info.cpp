@@ -49,6 +49,47 @@ Json describeMaterial(const AseMaterial& material) {
     return described;
 }
 
+const char* styleName(KeyStyle style) {
+    switch (style) {
+        case KeyStyle::linear:
+            return "linear keys";
+        case KeyStyle::bezier:
+            return "Bezier keys";
+        case KeyStyle::tcb:
+            return "TCB keys";
+        case KeyStyle::none:
+            break;
+    }
+    return "keys";
+}
+
+// One entry per track: what it holds and which animation models it feeds. The per-frame tables
+// take a geometry object's key tracks, but not its Bezier rotations nor any sampled track.
+Json describeTracks(const NodeTracks& tracks, bool geometry) {
+    struct Part {
+        const char* name;
+        KeyStyle style;
+        std::size_t keys;
+        std::size_t samples;
+    };
+    const Part parts[] = {
+        {"position", tracks.posStyle, tracks.posKeys.size(), tracks.posSamples.size()},
+        {"rotation", tracks.rotStyle, tracks.rotKeys.size(), tracks.rotSamples.size()},
+        {"scale", tracks.scaleStyle, tracks.scaleKeys.size(), tracks.scaleSamples.size()}};
+    Json list = Json::array();
+    for (const Part& part : parts) {
+        if (part.keys == 0 && part.samples == 0) continue;
+        const bool sampled = part.samples > 0;
+        const bool table = geometry && !sampled &&
+                           !(part.style == KeyStyle::bezier && part.name == std::string("rotation"));
+        list.push_back({{"part", part.name},
+                        {"holds", sampled ? "samples" : styleName(part.style)},
+                        {"count", sampled ? part.samples : part.keys},
+                        {"models", table ? Json::array({"table", "exact"}) : Json::array({"exact"})}});
+    }
+    return list;
+}
+
 Json describeObject(const GeomObject& object, const DrawObject& draw) {
     Json described = {{"name", text(object.name)},
                       {"parentName", text(object.parentName)},
@@ -68,7 +109,37 @@ Json describeObject(const GeomObject& object, const DrawObject& draw) {
                                 {"rot", object.tracks.rotSamples.size()},
                                 {"scale", object.tracks.scaleSamples.size()}};
     }
+    Json tracks = describeTracks(object.tracks, true);
+    if (!tracks.empty()) described["tracks"] = tracks;
     return described;
+}
+
+Json describeHelpers(const std::vector<HelperObject>& helpers) {
+    Json list = Json::array();
+    for (const HelperObject& helper : helpers) {
+        list.push_back({{"name", text(helper.name)},
+                        {"parentName", text(helper.parentName)},
+                        {"helperClass", text(helper.helperClass)},
+                        {"tracks", describeTracks(helper.tracks, false)}});
+    }
+    return list;
+}
+
+// Every node the exact model evaluates: objects, helpers, and each light's and camera's node
+// transforms (a target is a node of its own).
+std::size_t nodeCount(const Scene& scene) {
+    std::size_t count = scene.geomObjects.size() + scene.helpers.size();
+    for (const LightObject& light : scene.lights) count += light.nodeTms.size();
+    for (const CameraObject& camera : scene.cameras) count += camera.nodeTms.size();
+    return count;
+}
+
+Json describeNodeTracks(const std::vector<NodeTracks>& blocks) {
+    Json list = Json::array();
+    for (const NodeTracks& tracks : blocks) {
+        list.push_back({{"nodeName", text(tracks.nodeName)}, {"tracks", describeTracks(tracks, false)}});
+    }
+    return list;
 }
 
 Json describeExtensions(const std::vector<ReadExtension>& extensions) {
@@ -89,16 +160,20 @@ Json describeScene(const Scene& scene, const ReadReport& report) {
     }
     Json lights = Json::array();
     for (const LightObject& light : scene.lights) {
-        lights.push_back({{"name", text(light.name)},
+        Json described = {{"name", text(light.name)},
                           {"lightType", text(light.lightType)},
-                          {"nodeTms", light.nodeTms.size()}});
+                          {"nodeTms", light.nodeTms.size()}};
+        if (!light.tracks.empty()) described["animations"] = describeNodeTracks(light.tracks);
+        lights.push_back(described);
     }
     Json cameras = Json::array();
     for (const CameraObject& camera : scene.cameras) {
-        cameras.push_back({{"name", text(camera.name)},
-                           {"cameraType", text(camera.cameraType)},
-                           {"nodeTms", camera.nodeTms.size()},
-                           {"animations", camera.animations.size()}});
+        Json described = {{"name", text(camera.name)},
+                          {"cameraType", text(camera.cameraType)},
+                          {"nodeTms", camera.nodeTms.size()},
+                          {"animations", camera.animations.size()}};
+        if (!camera.tracks.empty()) described["tracks"] = describeNodeTracks(camera.tracks);
+        cameras.push_back(described);
     }
     return {{"version", scene.sceneInfo.version},
             {"comment", text(scene.sceneInfo.comment)},
@@ -109,6 +184,8 @@ Json describeScene(const Scene& scene, const ReadReport& report) {
             {"objects", objects},
             {"lights", lights},
             {"cameras", cameras},
+            {"helpers", describeHelpers(scene.helpers)},
+            {"nodes", nodeCount(scene)},
             {"complete", report.complete},
             {"strict", report.strict},
             {"extensions", describeExtensions(report.extensions)}};

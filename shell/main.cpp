@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "shell/commands.h"
 
@@ -32,6 +33,16 @@ void describeModes(CLI::App& app, Options& options) {
     app.add_flag("--bench", options.bench,
                  "Render headless as fast as possible (--frames, default 600) and print frames/s, "
                  "frame-time percentiles and peak memory");
+}
+
+void describeViewing(CLI::App& app, Options& options) {
+    const std::map<std::string, AnimationModel> models{{"table", AnimationModel::table},
+                                                       {"exact", AnimationModel::exact}};
+    app.add_option("--animation", options.animation,
+                   "How the scene moves: table (per-frame tables of rigid pieces, the default) or "
+                   "exact (every node's tracks, composed with its parents, as exporters mean them)")
+        ->transform(CLI::CheckedTransformer(models, CLI::ignore_case))
+        ->option_text("table|exact");
 }
 
 void describePlayback(CLI::App& app, Options& options) {
@@ -63,6 +74,7 @@ int main(int argc, char** argv) {
     describeFiles(app, options);
     describeModes(app, options);
     describePlayback(app, options);
+    describeViewing(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "anim/posing.h"
+
 struct Options {
     std::string directory;  // -C: run in this directory
     std::string scenePath = "zz.ase";
@@ -12,6 +14,7 @@ struct Options {
     bool info = false;          // print what the scene file holds as JSON
     std::string exportObjPath;  // pose one frame and write it as Wavefront OBJ
     int frame = 0;              // frame to pose / first frame to play
+    AnimationModel animation = AnimationModel::table;
 
     bool window = false;       // a 640x480 window instead of the full screen
     bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)

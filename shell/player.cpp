@@ -15,6 +15,7 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     loadSprTexture(player.display, files.texturePath.c_str(), 0);
     readScene(player.scene, files.scenePath.c_str(), stdout, nullptr, ReadMode::tolerant);
     prepareScene(player.scene);
+    player.animation = prepareAnimation(player.scene, files.animation);
     std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
     return DD_OK;
 }

@@ -14,8 +14,9 @@ struct Player {
     DisplayObjects display;
     FrameState frame;
     PoseWork pose;
+    Animation animation;
 
-    FrameWorld world() { return {scene, display, frame, pose}; }
+    FrameWorld world() { return {scene, display, frame, pose, animation}; }
 };
 
 // After the window exists, in this order: device set-up, pixel-layout probe, backdrop, texture,

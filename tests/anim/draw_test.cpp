@@ -100,7 +100,7 @@ TEST(DrawingPass, EachObjectGetsMaterialTextureAndOneTriangleListInIndexOrder) {
     Scene scene = sceneOf({{"\"A\"", "*NONEPARENT"}, {"\"B\"", "\"A\""}, {"\"C\"", "*NONEPARENT"}});
     RecordingDevice device;
     PoseWork work;
-    animateAndDrawObjects(scene, 0, work, device.targets(kTexture));
+    animateAndDrawObjects(scene, Animation{}, 0, work, device.targets(kTexture));
 
     const std::vector<std::string> perObject{"SetMaterial", "SetTexture(0)", "DrawPrimitive(3)"};
     std::vector<std::string> expected;
@@ -123,7 +123,7 @@ TEST(DrawingPass, DrawsThePosedCopyNotTheRestPose) {
     scene.drawObjects[0].posFrames = {D3DVECTOR(0, 0, 0), D3DVECTOR(1, 0, 0)};
     RecordingDevice device;
     PoseWork work;
-    animateAndDrawObjects(scene, 1, work, device.targets(kTexture));
+    animateAndDrawObjects(scene, Animation{}, 1, work, device.targets(kTexture));
     ASSERT_EQ(device.draws.size(), 3u);
     EXPECT_EQ(device.draws[0].vertices[0].x, 2.0f);   // moved itself
     EXPECT_EQ(device.draws[1].vertices[0].x, 12.0f);  // carried its child
@@ -135,7 +135,7 @@ TEST(DrawingPass, EmptySceneMakesNoCall) {
     Scene scene;
     RecordingDevice device;
     PoseWork work;
-    animateAndDrawObjects(scene, 0, work, device.targets(kTexture));
+    animateAndDrawObjects(scene, Animation{}, 0, work, device.targets(kTexture));
     EXPECT_TRUE(device.calls.empty());
 }
 
@@ -145,7 +145,7 @@ TEST(DrawingPass, ObjectWithoutFacesIsDrawnWithZeroVertices) {
     scene.drawObjects[0].vertices.clear();
     RecordingDevice device;
     PoseWork work;
-    animateAndDrawObjects(scene, 0, work, device.targets(nullptr));
+    animateAndDrawObjects(scene, Animation{}, 0, work, device.targets(nullptr));
     EXPECT_EQ(device.calls,
               (std::vector<std::string>{"SetMaterial", "SetTexture(0)", "DrawPrimitive(0)"}));
 }
@@ -156,7 +156,7 @@ TEST(DrawingPass, VertexCountIsBoundedByTheTriangleList) {
     scene.geomObjects[0].faceCount = 5;
     RecordingDevice device;
     PoseWork work;
-    animateAndDrawObjects(scene, 0, work, device.targets(kTexture));
+    animateAndDrawObjects(scene, Animation{}, 0, work, device.targets(kTexture));
     ASSERT_EQ(device.draws.size(), 1u);
     EXPECT_EQ(device.draws[0].vertices.size(), 3u);
 }

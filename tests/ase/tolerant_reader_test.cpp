@@ -434,8 +434,65 @@ TEST(OtherLayouts, HelpersShapesAndGroups) {
         EXPECT_EQ(object.parentName, "\"Helper0\"");  // a parent that is no geometry object
         EXPECT_EQ(object.faces.size(), 24u);
     }
+    ASSERT_EQ(read.scene.helpers.size(), 2u);  // read, though they draw nothing
+    EXPECT_EQ(read.scene.helpers[0].name, "\"Helper0\"");
+    EXPECT_EQ(read.scene.helpers[1].parentName, "\"Helper0\"");
+    EXPECT_EQ(read.scene.helpers[1].helperClass, "\"Dummy\"");
+    EXPECT_EQ(read.scene.helpers[1].nodeTm.name, "\"Helper1\"");
     EXPECT_EQ(read.messages,
               "1 Object Compelete!!2 Object Compelete!!3 Object Compelete!!Read ASE Complete!!");
+}
+
+// Every node kind keeps its animation blocks whole; the per-frame tables see only the key tracks
+// the original records hold.
+TEST(OtherLayouts, AnimationBlocksOfEveryNodeKindAreKeptWhole) {
+    SceneGenOptions options = smallScene();
+    options.objects = 1;
+    options.lights = 1;
+    options.cameras = 1;
+    options.layout.helpers = 1;
+    std::string text = generate(options);
+    const auto insertAfter = [&](const std::string& anchor, const std::string& lines) {
+        const std::size_t at = text.find('\n', text.find(anchor)) + 1;
+        text.insert(at, lines);
+    };
+    insertAfter("*NODE_PARENT \"Helper0\"",
+                "\t*TM_ANIMATION {\r\n\t\t*NODE_NAME \"Object00\"\r\n"
+                "\t\t*CONTROL_ROT_BEZIER {\r\n"
+                "\t\t\t*CONTROL_BEZIER_ROT_KEY 0\t0\t0\t1\t0\r\n"
+                "\t\t\t*CONTROL_BEZIER_ROT_KEY 800\t0\t0\t1\t0.5\r\n\t\t}\r\n"
+                "\t\t*CONTROL_POS_TCB {\r\n"
+                "\t\t\t*CONTROL_TCB_POS_KEY 0\t1\t2\t3\t0\t0\t0\t0\t0\r\n"
+                "\t\t\t*CONTROL_TCB_POS_KEY 800\t4\t5\t6\t0\t0\t0\t0\t0\r\n\t\t}\r\n\t}\r\n");
+    insertAfter("*HELPER_CLASS",
+                "\t*TM_ANIMATION {\r\n\t\t*NODE_NAME \"Helper0\"\r\n\t\t*CONTROL_POS_TRACK {\r\n"
+                "\t\t\t*CONTROL_POS_SAMPLE 160\t7\t8\t9\r\n\t\t}\r\n\t}\r\n");
+    insertAfter("*LIGHTOBJECT {", "\t*NODE_PARENT \"Helper0\"\r\n");
+    insertAfter("*CAMERAOBJECT {", "\t*NODE_PARENT \"Object00\"\r\n");
+    const TolerantRead read = readBeyondLayout(text);
+    const Scene& scene = read.scene;
+
+    const GeomObject& object = scene.geomObjects[0];
+    EXPECT_TRUE(object.rotKeys.empty());  // the tables never had Bezier rotations
+    EXPECT_EQ(object.posKeys.size(), 2u);
+    EXPECT_EQ(object.tracks.nodeName, "\"Object00\"");
+    EXPECT_EQ(object.tracks.rotStyle, KeyStyle::bezier);
+    ASSERT_EQ(object.tracks.rotKeys.size(), 2u);
+    EXPECT_EQ(object.tracks.rotKeys[1].values[3], 0.5f);
+    EXPECT_EQ(object.tracks.posStyle, KeyStyle::tcb);
+    EXPECT_EQ(object.tracks.posKeys[1].values[2], 6.0f);
+
+    ASSERT_EQ(scene.helpers.size(), 1u);
+    ASSERT_EQ(scene.helpers[0].tracks.posSamples.size(), 1u);
+    EXPECT_EQ(scene.helpers[0].tracks.posSamples[0].values[1], 8.0f);
+    EXPECT_EQ(scene.lights[0].parentName, "\"Helper0\"");
+    EXPECT_EQ(scene.cameras[0].parentName, "\"Object00\"");
+    ASSERT_EQ(scene.cameras[0].tracks.size(), scene.cameras[0].animations.size());
+    const NodeTracks& camera = scene.cameras[0].tracks[0];
+    EXPECT_FALSE(camera.rotSamples.empty());
+    // The camera record keeps a rotation sample's axis only; its tracks keep the angle too.
+    EXPECT_EQ(camera.rotSamples[0].values[0], scene.cameras[0].animations[0].rotSamples[0].x);
+    EXPECT_EQ(scene.cameras[0].animations[0].rotSamples.size(), camera.rotSamples.size() + 1);
 }
 
 TEST(OtherLayouts, MeshAnimationRightAfterTheMesh) {
@@ -796,6 +853,14 @@ TEST(Info, SaysWhetherTheLayoutHeldAndWhatWasMetBeyondIt) {
     const nlohmann::json motion = infoOn(ASEPLAY_TEST_DATA "/MotionCaptureROM.ase");
     EXPECT_EQ(motion["objects"][1]["samples"]["rot"], 272);  // the sample lines of its track
     EXPECT_EQ(motion["objects"][1]["rotKeys"], 0);
+    EXPECT_EQ(motion["objects"][1]["tracks"][1],
+              (nlohmann::json{{"part", "rotation"}, {"holds", "samples"}, {"count", 272},
+                              {"models", {"exact"}}}));
+    EXPECT_EQ(motion["helpers"].size(), 5u);
+    EXPECT_EQ(motion["helpers"][0]["parentName"], "\"Bip01 Kopf\"");
+    EXPECT_EQ(motion["nodes"], 31);  // 26 objects and 5 helpers
+    const nlohmann::json keyed = infoOn(ASEPLAY_SOURCE_DIR "/tests/anim/data/chain.ase");
+    EXPECT_EQ(keyed["objects"][1]["tracks"][0]["models"], nlohmann::json({"table", "exact"}));
 }
 
 TEST(Info, SubMaterialsAreListedUnderTheirMaterial) {

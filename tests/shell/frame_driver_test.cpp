@@ -12,6 +12,8 @@
 
 namespace {
 
+const Animation kTableModel;
+
 // Two objects with one rest triangle each, lastFrame as given.
 Scene twoObjectScene(std::uint16_t lastFrame) {
     Scene scene;
@@ -29,7 +31,7 @@ class FrameDriver : public ::testing::Test {
   protected:
     std::vector<int> framesDrawn(int frames) {
         std::vector<int> drawn;
-        FrameWorld world{scene, fake.display, state, pose};
+        FrameWorld world{scene, fake.display, state, pose, kTableModel};
         for (int i = 0; i < frames; ++i) {
             drawn.push_back(state.frameCounter);
             renderFrame(world);
@@ -46,7 +48,7 @@ class FrameDriver : public ::testing::Test {
 };
 
 TEST_F(FrameDriver, CallsThePlatformInTheFramesOrder) {
-    FrameWorld world{scene, fake.display, state, pose};
+    FrameWorld world{scene, fake.display, state, pose, kTableModel};
     EXPECT_EQ(renderFrame(world), 1);
     const std::vector<std::string> expected{
         "device.SetTransform(2)",
@@ -81,7 +83,7 @@ TEST_F(FrameDriver, SetsTheLookAtViewEveryFrame) {
 // Without a backdrop the blit has no source and fails; the frame goes on regardless.
 TEST_F(FrameDriver, MissingBackgroundStillDrawsTheFrame) {
     LoggingDisplay bare(false);
-    FrameWorld world{scene, bare.display, state, pose};
+    FrameWorld world{scene, bare.display, state, pose, kTableModel};
     renderFrame(world);
     EXPECT_EQ(bare.log.calls[3], "target.Blt(null, null, null, 0x1000000, null)");
     EXPECT_EQ(bare.log.calls.back(), "primary.Flip(null, 0x1)");
