@@ -226,7 +226,8 @@ void parseMeshVertex(D3DVECTOR& vertex, const char* line) {
     vertex.z = tokens.real();
 }
 
-// "*MESH_FACE 3: A: 4 B: 5 C: 6 AB: 1 BC: 0 CA: 1 ...": the values are the even tokens 4 to 14.
+// "*MESH_FACE 3: A: 4 B: 5 C: 6 AB: 1 BC: 0 CA: 1 ...": the values are the even tokens 4 to 14;
+// later on the line, "*MESH_MTLID 2" names the face's sub-material (0 without it).
 void parseFace(MeshFace& face, const char* line) {
     Tokens tokens(line);
     tokens.skip(3);
@@ -241,6 +242,13 @@ void parseFace(MeshFace& face, const char* line) {
     face.bc = lowBits<std::int16_t>(tokens.integer());
     tokens.skip(1);
     face.ca = lowBits<std::int16_t>(tokens.integer());
+    face.materialId = 0;
+    for (std::string_view token = tokens.next(); !token.empty(); token = tokens.next()) {
+        if (token == "*MESH_MTLID") {
+            face.materialId = lowBits<std::uint16_t>(tokens.integer());
+            break;
+        }
+    }
 }
 
 template <class Record>

@@ -336,6 +336,7 @@ class SceneReader {
 
     void readMaterialReference(GeomObject& object, const char* text) {
         if (is("*MATERIAL_REF")) {
+            object.hasMaterialRef = true;
             parseShort(object.materialRef, text);
         } else if (is("*WIREFRAME_COLOR")) {
             parseVector(object.wireframeColor, text);

@@ -91,6 +91,7 @@ struct NodeTransform {
 struct MeshFace {
     std::uint16_t a, b, c;
     std::int16_t ab, bc, ca;
+    std::uint16_t materialId;  // *MESH_MTLID on the face's line: which sub-material it wears
 };
 
 struct TexVertex {
@@ -202,6 +203,7 @@ struct GeomObject {
     std::vector<ScaleKey> scaleKeys;
     NodeTracks tracks;  // the whole animation block, sampled tracks included
     std::int16_t materialRef;
+    bool hasMaterialRef;  // the object had a *MATERIAL_REF line
     D3DVECTOR wireframeColor;
     std::vector<MeshFrame> meshFrames;
 };

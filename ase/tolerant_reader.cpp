@@ -397,6 +397,7 @@ class KeywordReader {
             } else if (keyword == "*TM_ANIMATION"sv && block) {
                 readObjectAnimation(object);
             } else if (keyword == "*MATERIAL_REF"sv) {
+                object.hasMaterialRef = true;
                 parseShort(object.materialRef, text);
             } else if (keyword == "*WIREFRAME_COLOR"sv) {
                 parseVector(object.wireframeColor, text);

@@ -143,15 +143,21 @@ void setSceneMaterial(DisplayObjects& display) {
     display.device->SetLightState(D3DLIGHTSTATE_MATERIAL, handle);
 }
 
-void createSceneLight(DisplayObjects& display) {
+// The one white parallel-point light: its position gives the direction towards it.
+D3DLIGHT sceneLightRecord(const D3DVECTOR& position) {
     D3DLIGHT light;
     std::memset(&light, 0, sizeof light);
     light.dwSize = kD3DLightSize;
     light.dltType = D3DLIGHT_PARALLELPOINT;
     light.dcvColor = {1.0f, 1.0f, 1.0f, 0.0f};
-    light.dvPosition = {0.0f, 10.0f, 0.0f};
+    light.dvPosition = position;
     light.dvDirection = {0.0f, 0.0f, 0.0f};
     light.dvAttenuation0 = 1.0f;
+    return light;
+}
+
+void createSceneLight(DisplayObjects& display) {
+    D3DLIGHT light = sceneLightRecord({0.0f, 10.0f, 0.0f});
     display.d3d->CreateLight(&display.sceneLight, nullptr);
     if (display.sceneLight == nullptr) return;
     display.sceneLight->SetLight(&light);
@@ -257,4 +263,14 @@ void probeDisplayPixelFormat(DisplayObjects& display) {
     } else {
         display.pixelIs555 = true;
     }
+}
+
+void aimSceneLight(DisplayObjects& display, const D3DVECTOR& towardLight) {
+    if (display.sceneLight == nullptr) return;
+    D3DLIGHT light = sceneLightRecord(towardLight);
+    display.sceneLight->SetLight(&light);
+}
+
+void keepCounterClockwiseFaces(DisplayObjects& display) {
+    if (display.device != nullptr) display.device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
 }

@@ -20,3 +20,9 @@ int probePixelFormat(IDirectDrawSurface4* surface);
 
 // Runs the probe on the back buffer and sets exactly one of pixelIs555 / pixelIs565.
 void probeDisplayPixelFormat(DisplayObjects& display);
+
+// For the cameras that see the exporter's right-handed world unmirrored: the one light from
+// `towardLight` (a direction), and culling that keeps the faces that turn counter-clockwise to
+// the eye, as that world's front faces do.
+void aimSceneLight(DisplayObjects& display, const D3DVECTOR& towardLight);
+void keepCounterClockwiseFaces(DisplayObjects& display);

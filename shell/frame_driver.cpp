@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "anim/draw.h"
+#include "display/device_setup.h"
 #include "platform/clock.h"
 #include "prep/math.h"
 
@@ -13,11 +14,20 @@ constexpr DWORD kFpsPeriodMs = 1000;
 constexpr int kFpsTextX = 10;
 constexpr int kFpsTextY = 10;
 
-void setViewTransform(DisplayObjects& display) {
-    D3DMATRIX view;
-    std::memset(&view, 0, sizeof view);
-    buildViewMatrix(view, display.eyePoint, display.lookAtPoint, display.upVector);
-    display.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+// The fixed camera renews the original view every frame; the fit and scene cameras set their
+// view, projection and light for the frame.
+void setViewTransform(DisplayObjects& display, Viewer& viewer, int frame) {
+    if (viewer.kind() == CameraKind::fixed) {
+        D3DMATRIX view;
+        std::memset(&view, 0, sizeof view);
+        buildViewMatrix(view, display.eyePoint, display.lookAtPoint, display.upVector);
+        display.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+        return;
+    }
+    CameraView view = viewer.frameView(frame);
+    display.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &view.view);
+    display.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &view.projection);
+    aimSceneLight(display, view.towardLight);
 }
 
 void clearViewport(DisplayObjects& display) {
@@ -38,7 +48,7 @@ int nextFrameNumber(int frameCounter, std::uint16_t lastFrame) {
 
 int renderFrame(FrameWorld& world) {
     DisplayObjects& display = world.display;
-    setViewTransform(display);
+    setViewTransform(display, world.viewer, world.frame.frameCounter);
     clearViewport(display);
     display.device->BeginScene();
     // A missing backdrop (no file) fails this blit and leaves the cleared black.

@@ -8,6 +8,7 @@
 #include "ase/records.h"
 #include "display/display_objects.h"
 #include "shell/frame_state.h"
+#include "view/viewer.h"
 
 // Everything one frame reads and writes; one instance for the program, a fresh one per test.
 struct FrameWorld {
@@ -16,6 +17,7 @@ struct FrameWorld {
     FrameState& frame;
     PoseWork& pose;
     const Animation& animation;
+    Viewer& viewer;
 };
 
 // Draws one complete frame and advances the frame number. Always returns 1.

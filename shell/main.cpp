@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -35,6 +36,24 @@ void describeModes(CLI::App& app, Options& options) {
                  "frame-time percentiles and peak memory");
 }
 
+bool parseCameraChoice(const std::string& value, CameraChoice& choice) {
+    if (value == "fixed" || value == "fit") {
+        choice = {value == "fixed" ? CameraKind::fixed : CameraKind::fit, 0};
+        return true;
+    }
+    if (value.rfind("scene", 0) != 0) return false;
+    int index = 0;
+    if (value.size() > 5) {
+        const char* digits = value.c_str() + 6;
+        char* end = nullptr;
+        const long parsed = value[5] == ':' && *digits != '\0' ? std::strtol(digits, &end, 10) : -1;
+        if (end == nullptr || *end != '\0' || parsed < 0 || parsed > 65535) return false;
+        index = static_cast<int>(parsed);
+    }
+    choice = {CameraKind::scene, index};
+    return true;
+}
+
 void describeViewing(CLI::App& app, Options& options) {
     const std::map<std::string, AnimationModel> models{{"table", AnimationModel::table},
                                                        {"exact", AnimationModel::exact}};
@@ -43,6 +62,16 @@ void describeViewing(CLI::App& app, Options& options) {
                    "exact (every node's tracks, composed with its parents, as exporters mean them)")
         ->transform(CLI::CheckedTransformer(models, CLI::ignore_case))
         ->option_text("table|exact");
+    app.add_option_function<std::string>(
+           "--camera",
+           [&options](const std::string& value) {
+               if (!parseCameraChoice(value, options.camera)) {
+                   throw CLI::ValidationError("--camera", "fixed, fit, scene or scene:N");
+               }
+           },
+           "fixed (the original eye, the default), fit (frames the whole animated scene) or "
+           "scene[:N] (the scene's first, or N-th from 0, camera)")
+        ->option_text("fixed|fit|scene[:N]");
 }
 
 void describePlayback(CLI::App& app, Options& options) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "anim/posing.h"
+#include "view/viewer.h"
 
 struct Options {
     std::string directory;  // -C: run in this directory
@@ -15,6 +16,7 @@ struct Options {
     std::string exportObjPath;  // pose one frame and write it as Wavefront OBJ
     int frame = 0;              // frame to pose / first frame to play
     AnimationModel animation = AnimationModel::table;
+    CameraChoice camera;
 
     bool window = false;       // a 640x480 window instead of the full screen
     bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)

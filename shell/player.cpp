@@ -1,6 +1,7 @@
 #include "shell/player.h"
 
 #include <cstdio>
+#include <string>
 
 #include "ase/reader.h"
 #include "display/device_setup.h"
@@ -16,6 +17,11 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     readScene(player.scene, files.scenePath.c_str(), stdout, nullptr, ReadMode::tolerant);
     prepareScene(player.scene);
     player.animation = prepareAnimation(player.scene, files.animation);
+    std::string note;
+    player.viewer = Viewer::make(player.scene, player.animation, files.camera,
+                                 player.display.screenWidth, player.display.screenHeight, note);
+    if (!note.empty()) std::fprintf(stderr, "aseplay: %s\n", note.c_str());
+    if (player.viewer.kind() != CameraKind::fixed) keepCounterClockwiseFaces(player.display);
     std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
     return DD_OK;
 }

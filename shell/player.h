@@ -15,8 +15,9 @@ struct Player {
     FrameState frame;
     PoseWork pose;
     Animation animation;
+    Viewer viewer;
 
-    FrameWorld world() { return {scene, display, frame, pose, animation}; }
+    FrameWorld world() { return {scene, display, frame, pose, animation, viewer}; }
 };
 
 // After the window exists, in this order: device set-up, pixel-layout probe, backdrop, texture,

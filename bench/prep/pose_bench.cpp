@@ -26,7 +26,7 @@ void addMesh(GeomObject& object, float offset) {
     for (int f = 0; f < kFacesPerObject; ++f) {
         const auto first = static_cast<std::uint16_t>(3 * f);
         object.faces.push_back(MeshFace{first, static_cast<std::uint16_t>(first + 1),
-                                        static_cast<std::uint16_t>(first + 2), 1, 1, 1});
+                                        static_cast<std::uint16_t>(first + 2), 1, 1, 1, 0});
         for (int k = 0; k < 3; ++k) object.vertexNormals.push_back(VertexNormal{0, 0, 0, 1});
     }
 }

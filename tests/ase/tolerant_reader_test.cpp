@@ -170,7 +170,7 @@ class Fingerprint {
         add(o.name).add(o.parentName).add(o.meshTime).add(o.vertexCount).add(o.faceCount);
         transform(o.nodeTm);
         for (const D3DVECTOR& v : o.vertices) add(v);
-        for (const MeshFace& f : o.faces) add(f.a).add(f.b).add(f.c).add(f.ab).add(f.ca);
+        for (const MeshFace& f : o.faces) add(f.a).add(f.b).add(f.c).add(f.ab).add(f.ca).add(f.materialId);
         add(o.texVertexCount).add(o.texFaceCount).add(o.colorVertexCount);
         for (const TexVertex& t : o.texVertices) add(t.index).add(t.u).add(t.v);
         for (const TexFace& t : o.texFaces) add(t.index).add(t.a).add(t.c);
@@ -182,7 +182,7 @@ class Fingerprint {
         for (const RotKey& k : o.rotKeys) add(k.time).add(k.values[3]).add(k.values[4]);
         for (const ScaleKey& k : o.scaleKeys) add(k.time).add(k.values[0]).add(k.values[12]);
         tracks(o.tracks);
-        add(o.materialRef).add(o.wireframeColor);
+        add(o.materialRef).add(o.hasMaterialRef).add(o.wireframeColor);
         for (const MeshFrame& frame : o.meshFrames) {
             add(frame.time).add(frame.vertexCount).add(frame.faceCount);
             for (const D3DVECTOR& v : frame.vertices) add(v);

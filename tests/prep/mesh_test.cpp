@@ -31,7 +31,7 @@ void expectTexture(const D3DVERTEX& v, float tu, float tv) {
 TEST(TriangleLists, ThreeVerticesPerFaceEachWithItsCornerNormal) {
     Scene scene;
     const int i = addObject(scene, "\"A\"");
-    setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1}, {2, 1, 3, 1, 1, 1}});
+    setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}, {2, 1, 3, 1, 1, 1, 0}});
     buildTriangleLists(scene);
     const auto& list = scene.drawObjects[i].vertices;
     ASSERT_EQ(list.size(), 6u);
@@ -48,7 +48,7 @@ TEST(TriangleLists, ThreeVerticesPerFaceEachWithItsCornerNormal) {
 TEST(TriangleLists, TextureCornersFollowTheTextureFace) {
     Scene scene;
     const int i = addObject(scene, "\"A\"");
-    setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1}});
+    setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}});
     std::vector<TexVertex> tex(8);
     for (int t = 0; t < 8; ++t) tex[t] = texVertex(t * 0.125f, 1.0f - t * 0.125f);
     setTexture(scene.geomObjects[i], tex, {{0, 5, 6, 7}});
@@ -65,13 +65,13 @@ TEST(TriangleLists, RunningTexturePairCarriesAcrossObjects) {
     const int textured = addObject(scene, "\"Textured\"");
     const int empty = addObject(scene, "\"Empty\"");
     const int plainAfter = addObject(scene, "\"After\"");
-    setMesh(scene.geomObjects[plainFirst], kFourVertices, {{0, 1, 2, 1, 1, 1}});
-    setMesh(scene.geomObjects[textured], kFourVertices, {{0, 1, 2, 1, 1, 1}, {1, 2, 3, 1, 1, 1}});
+    setMesh(scene.geomObjects[plainFirst], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}});
+    setMesh(scene.geomObjects[textured], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}});
     setTexture(scene.geomObjects[textured],
                {texVertex(0.1f, 0.2f), texVertex(0.3f, 0.4f), texVertex(0.5f, 0.6f)},
                {{0, 0, 1, 2}, {1, 2, 0, 1}});
     setMesh(scene.geomObjects[empty], kFourVertices, {});
-    setMesh(scene.geomObjects[plainAfter], kFourVertices, {{0, 1, 2, 1, 1, 1}, {1, 2, 3, 1, 1, 1}});
+    setMesh(scene.geomObjects[plainAfter], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}});
     buildTriangleLists(scene);
 
     for (const D3DVERTEX& v : scene.drawObjects[plainFirst].vertices) expectTexture(v, 0.0f, 0.0f);
@@ -84,7 +84,7 @@ TEST(TriangleLists, OutOfRangeIndicesReadNothingOutside) {
     Scene scene;
     const int i = addObject(scene, "\"Broken\"");
     GeomObject& object = scene.geomObjects[i];
-    setMesh(object, kFourVertices, {{0, 9, 2, 1, 1, 1}, {1, 2, 3, 1, 1, 1}, {3, 2, 1, 1, 1, 1}});
+    setMesh(object, kFourVertices, {{0, 9, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}, {3, 2, 1, 1, 1, 1, 0}});
     object.vertexNormals.resize(4);  // normals for corners 0 … 3 only
     // Texture corner b of face 0 is out of range; face 2 has no texture face at all.
     setTexture(object, {texVertex(0.1f, 0.2f), texVertex(0.3f, 0.4f), texVertex(0.5f, 0.6f)},
@@ -107,7 +107,7 @@ TEST(TriangleLists, OutOfRangeIndicesReadNothingOutside) {
 TEST(TriangleLists, MissingFacesAndObjectsPastTheRecordsAreSafe) {
     Scene scene;
     const int i = addObject(scene, "\"Short\"");
-    setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1}});
+    setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}});
     scene.geomObjects[i].faceCount = 2;  // more faces counted than stored
     scene.objectCount = 5;               // more objects counted than stored
     buildTriangleLists(scene);

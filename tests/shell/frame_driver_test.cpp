@@ -13,6 +13,7 @@
 namespace {
 
 const Animation kTableModel;
+Viewer fixedCamera;
 
 // Two objects with one rest triangle each, lastFrame as given.
 Scene twoObjectScene(std::uint16_t lastFrame) {
@@ -31,7 +32,7 @@ class FrameDriver : public ::testing::Test {
   protected:
     std::vector<int> framesDrawn(int frames) {
         std::vector<int> drawn;
-        FrameWorld world{scene, fake.display, state, pose, kTableModel};
+        FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera};
         for (int i = 0; i < frames; ++i) {
             drawn.push_back(state.frameCounter);
             renderFrame(world);
@@ -48,7 +49,7 @@ class FrameDriver : public ::testing::Test {
 };
 
 TEST_F(FrameDriver, CallsThePlatformInTheFramesOrder) {
-    FrameWorld world{scene, fake.display, state, pose, kTableModel};
+    FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera};
     EXPECT_EQ(renderFrame(world), 1);
     const std::vector<std::string> expected{
         "device.SetTransform(2)",
@@ -83,7 +84,7 @@ TEST_F(FrameDriver, SetsTheLookAtViewEveryFrame) {
 // Without a backdrop the blit has no source and fails; the frame goes on regardless.
 TEST_F(FrameDriver, MissingBackgroundStillDrawsTheFrame) {
     LoggingDisplay bare(false);
-    FrameWorld world{scene, bare.display, state, pose, kTableModel};
+    FrameWorld world{scene, bare.display, state, pose, kTableModel, fixedCamera};
     renderFrame(world);
     EXPECT_EQ(bare.log.calls[3], "target.Blt(null, null, null, 0x1000000, null)");
     EXPECT_EQ(bare.log.calls.back(), "primary.Flip(null, 0x1)");
