@@ -1,7 +1,6 @@
 #include "ase/reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include "ase/line_source.h"
 #include "ase/scene_finish.h"
 #include "ase/tolerant_reader.h"
+#include "platform/file_input.h"
 
 namespace {
 
@@ -651,13 +651,13 @@ class SceneReader {
 };
 
 FilePtr openScene(const char* fileName, ReadReport& result) {
-    FilePtr file(std::fopen(fileName, "rb"));
-    if (!file) {
-        result.error =
-            std::string("cannot open scene file ") + fileName + ": " + std::strerror(errno);
+    InputFile input;
+    std::string why;
+    if (openInputFile(fileName, input, why) != FileReadResult::kOk) {
+        result.error = std::string("cannot open scene file ") + fileName + ": " + why;
         std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
     }
-    return file;
+    return FilePtr(input.stream.release());
 }
 
 // Where the positional reading stopped: the block found there and the block needed there.
