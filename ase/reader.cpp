@@ -8,6 +8,7 @@
 
 #include "ase/fields.h"
 #include "ase/line_source.h"
+#include "ase/progress.h"
 #include "ase/scene_finish.h"
 #include "ase/tolerant_reader.h"
 #include "platform/file_input.h"
@@ -281,7 +282,7 @@ class SceneReader {
     }
 
     void finish() {
-        std::fprintf(messages_, "Read ASE Complete!!");
+        printProgress(messages_, "Read ASE Complete!!");
         finishScene(scene_);
     }
 
@@ -326,7 +327,7 @@ class SceneReader {
         } else if (!is("}")) {
             noteLeftLayout();  // the rest of the object would be skipped line by line
         }
-        std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
+        printProgress(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
 
     void readMaterialReference(GeomObject& object, const char* text) {
@@ -547,7 +548,7 @@ class SceneReader {
             readLightSettings(light, true);
         }
         skipLines(2);
-        std::fprintf(messages_, "%d Light Compelete!!", ++lightsRead_);
+        printProgress(messages_, "%d Light Compelete!!", ++lightsRead_);
     }
 
     // Only a "Target" light has hot spot and fall-off lines.
@@ -591,7 +592,7 @@ class SceneReader {
             if (is("}")) break;
             if (is("*TM_ANIMATION")) readCameraAnimation(camera.animations.emplace_back());
         }
-        std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
+        printProgress(messages_, "%d Camera Compelete!!", ++camerasRead_);
     }
 
     // A keyword that opens none of the five tracks ends the block (normally its closing line).
@@ -706,7 +707,7 @@ bool stopStands(const StopSite& site, const std::vector<std::string>& missingBlo
 // Messages wait in temporary files until it is known which reading stands.
 void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
                   ReadReport& result) {
-    FilePtr held(std::tmpfile());
+    FilePtr held(messages != nullptr ? std::tmpfile() : nullptr);
     std::FILE* strictMessages = held ? held.get() : messages;
     Scene strictScene;
     const StopSite site = readStrict(strictScene, file, fileName, strictMessages, false, result);
@@ -719,7 +720,7 @@ void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE
     }
 
     ReadReport byKeywords;
-    FilePtr heldAgain(std::tmpfile());
+    FilePtr heldAgain(messages != nullptr ? std::tmpfile() : nullptr);
     std::vector<std::string> missingBlocks;
     std::rewind(file);
     LineSource lines(file, fileName);

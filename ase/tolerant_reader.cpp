@@ -8,6 +8,7 @@
 
 #include "ase/fields.h"
 #include "ase/line_source.h"
+#include "ase/progress.h"
 #include "ase/scene_finish.h"
 
 namespace {
@@ -74,7 +75,7 @@ class KeywordReader {
     void read() {
         readHeader();
         while (const char* text = lines_.next()) readTopLevelLine(text);
-        std::fprintf(messages_, "Read ASE Complete!!");
+        printProgress(messages_, "Read ASE Complete!!");
         finishScene(scene_);
     }
 
@@ -404,7 +405,7 @@ class KeywordReader {
             return true;
         });
         if (!haveMesh) noteMissing("*MESH");
-        std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
+        printProgress(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
 
     void readNodeTransform(NodeTransform& tm) {
@@ -715,7 +716,7 @@ class KeywordReader {
             }
             return true;
         });
-        std::fprintf(messages_, "%d Light Compelete!!", ++lightsRead_);
+        printProgress(messages_, "%d Light Compelete!!", ++lightsRead_);
     }
 
     // Only "Omni" and "Target" lights keep settings, and only "Target" lights a spot cone.
@@ -782,7 +783,7 @@ class KeywordReader {
             return true;
         });
         if (!haveSettings) noteMissing("*CAMERA_SETTINGS");
-        std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
+        printProgress(messages_, "%d Camera Compelete!!", ++camerasRead_);
     }
 
     void readCameraSettings(CameraObject& camera) {

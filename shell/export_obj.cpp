@@ -8,7 +8,8 @@
 
 int runExportObj(const Options& options) {
     Scene scene;
-    if (readScene(scene, options.scenePath.c_str(), stderr, nullptr, ReadMode::tolerant) != 0) {
+    if (readScene(scene, options.scenePath.c_str(), progressMessages(options, stderr), nullptr,
+                  ReadMode::tolerant) != 0) {
         std::fprintf(stderr, "aseplay: cannot read scene %s\n", options.scenePath.c_str());
         return 1;
     }

@@ -46,6 +46,8 @@ void describePlayback(CLI::App& app, Options& options) {
     app.add_option("--snapshots", options.snapshotDir,
                    "Write every presented frame as DIR/frame-00000.png, frame-00001.png, ...")
         ->option_text("DIR");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print no progress messages while reading the scene (errors still print)");
 }
 
 bool enterDirectory(const std::string& directory) {

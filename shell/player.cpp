@@ -6,6 +6,7 @@
 #include "display/device_setup.h"
 #include "images/loaders.h"
 #include "prep/prepare.h"
+#include "shell/commands.h"
 
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files) {
@@ -13,7 +14,8 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     probeDisplayPixelFormat(player.display);
     loadPcxBackground(player.display, files.backgroundPath.c_str());
     loadSprTexture(player.display, files.texturePath.c_str(), 0);
-    readScene(player.scene, files.scenePath.c_str(), stdout, nullptr, ReadMode::tolerant);
+    readScene(player.scene, files.scenePath.c_str(), progressMessages(files, stdout), nullptr,
+              ReadMode::tolerant);
     prepareScene(player.scene);
     std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
     return DD_OK;

@@ -231,7 +231,7 @@ TEST(LayoutFiles, TolerantModeKeepsThePositionalReadingAndItsMessages) {
 
     const TolerantRead example = readFile(ASEPLAY_TEST_DATA "/worked_example.ase");
     EXPECT_TRUE(example.report.strict);
-    EXPECT_EQ(example.messages, "1 Object Compelete!!Read ASE Complete!!");
+    EXPECT_EQ(example.messages, "1 Object Compelete!!\nRead ASE Complete!!\n");
 }
 
 // --- the other exporters' layouts, as the generator writes them ---
@@ -420,7 +420,8 @@ TEST(OtherLayouts, HelpersShapesAndGroups) {
         EXPECT_EQ(object.faces.size(), 24u);
     }
     EXPECT_EQ(read.messages,
-              "1 Object Compelete!!2 Object Compelete!!3 Object Compelete!!Read ASE Complete!!");
+              "1 Object Compelete!!\n2 Object Compelete!!\n3 Object Compelete!!\n"
+              "Read ASE Complete!!\n");
 }
 
 TEST(OtherLayouts, MeshAnimationRightAfterTheMesh) {
@@ -568,7 +569,15 @@ TEST(Stops, UnknownBlockBeforeTheNeededOneIsSkipped) {
     EXPECT_EQ(read.scene.objectCount, 1);
     EXPECT_EQ(read.scene.geomObjects[0].vertexNormals[2].vertexIndex, 2);
     EXPECT_EQ(extensionLines(read.report).at("*MESH_EXTRA"), static_cast<long>(normals) + 1);
-    EXPECT_EQ(read.messages, "1 Object Compelete!!Read ASE Complete!!");  // once, not per reading
+    // once, not per reading
+    EXPECT_EQ(read.messages, "1 Object Compelete!!\nRead ASE Complete!!\n");
+
+    // Without a message stream (--quiet) both readings run silently to the same end.
+    const std::string path = writeTempFile(joinLines(lines));
+    Scene quiet;
+    EXPECT_EQ(readScene(quiet, path.c_str(), nullptr, nullptr, ReadMode::tolerant), 0);
+    std::remove(path.c_str());
+    EXPECT_EQ(quiet.objectCount, 1);
 }
 
 TEST(Stops, FileEndingInsideABlockStopsTheTolerantReadingToo) {
@@ -718,7 +727,7 @@ TEST(RealSceneDetails, LightsAndCameraOfAnim2) {
     ASSERT_EQ(box.scaleSamples.size(), 45u);
     EXPECT_EQ(box.scaleSamples[0].values[0], 0.7750f);
     EXPECT_EQ(box.scaleSamples[0].values[6], 0.0039f);
-    EXPECT_EQ(read.messages.find("3 Light Compelete!!") != std::string::npos, true);
+    EXPECT_EQ(read.messages.find("3 Light Compelete!!\n") != std::string::npos, true);
 }
 
 // --- what --info shows of it ---

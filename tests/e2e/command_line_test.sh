@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The aseplay binary without any display: headless runs, snapshots, a stop signal, the exit code
-# of a failed display set-up, and the bench report.
+# The aseplay binary without any display: headless runs, snapshots, the reader's messages, a stop
+# signal, the exit code of a failed display set-up, and the bench report.
 # Usage: command_line_test.sh ASEPLAY DEMO_DIR
 set -uo pipefail
 aseplay="$1"
@@ -22,7 +22,12 @@ code=$?
 [ -s "$work/last.png" ] || fail "no --snapshot file"
 [ "$(ls "$work/all" 2>/dev/null | tr '\n' ' ')" = "frame-00000.png frame-00001.png frame-00002.png " ] ||
   fail "--snapshots wrote: $(ls "$work/all" 2>/dev/null | tr '\n' ' ')"
-grep -q "Read ASE Complete!!" "$work/out.txt" || fail "the reader's messages are not on stdout"
+# The reader's messages on stdout, one a line; --quiet silences them.
+[ "$(grep -c -x -e '[0-9] Object Compelete!!' -e '1 Light Compelete!!' -e '1 Camera Compelete!!' \
+  -e 'Read ASE Complete!!' "$work/out.txt")" -eq 11 ] ||
+  fail "the reader's messages are not one a line on stdout: $(cat "$work/out.txt")"
+"$aseplay" -C "$demo" --headless --frames 1 --quiet >"$work/out.txt" 2>&1 || fail "--quiet failed"
+[ -s "$work/out.txt" ] && fail "--quiet printed: $(cat "$work/out.txt")"
 cmp -s "$work/last.png" "$work/all/frame-00002.png" || fail "--snapshot is not the last frame"
 ls "$work" | grep -q '\.tmp' && fail "a temporary snapshot file was left behind"
 
