@@ -45,9 +45,12 @@ void printReport(std::vector<double> frameMs, double totalSeconds) {
 int runBench(const Options& options) {
     using Clock = std::chrono::steady_clock;
     installStopSignals();
+    Player player;
+    if (!loadScene(player.scene, options.scenePath, progressMessages(options, stdout))) {
+        return kRunFailed;
+    }
     HeadlessPresenter copies;
     const bool keepFrames = !options.snapshotPath.empty();
-    Player player;
     if (FAILED(startUp(
             player, nullptr,
             makeSoftwareDirectDrawCreate({sw::PixelLayout::k565, keepFrames ? &copies : nullptr}),

@@ -10,8 +10,7 @@ int runExportObj(const Options& options) {
     Scene scene;
     if (readScene(scene, options.scenePath.c_str(), progressMessages(options, stderr), nullptr,
                   ReadMode::tolerant) != 0) {
-        std::fprintf(stderr, "aseplay: cannot read scene %s\n", options.scenePath.c_str());
-        return 1;
+        return 1;  // the reader has said why
     }
     prepareScene(scene, stderr);
     PoseWork work;

@@ -6,7 +6,16 @@
 #include "display/device_setup.h"
 #include "images/loaders.h"
 #include "prep/prepare.h"
-#include "shell/commands.h"
+
+bool loadScene(Scene& scene, const std::string& path, std::FILE* messages) {
+    const bool complete =
+        readScene(scene, path.c_str(), messages, nullptr, ReadMode::tolerant) == 0;
+    // The reader's messages before any frame, even when they go to a pipe.
+    if (messages != nullptr) std::fflush(messages);
+    if (!complete) return false;
+    prepareScene(scene);
+    return true;
+}
 
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files) {
@@ -14,10 +23,6 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     probeDisplayPixelFormat(player.display);
     loadPcxBackground(player.display, files.backgroundPath.c_str());
     loadSprTexture(player.display, files.texturePath.c_str(), 0);
-    readScene(player.scene, files.scenePath.c_str(), progressMessages(files, stdout), nullptr,
-              ReadMode::tolerant);
-    prepareScene(player.scene);
-    std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
     return DD_OK;
 }
 

@@ -51,7 +51,6 @@ code=$?
 [ "$code" -eq 5 ] || fail "without a display the exit code is $code, not 5"
 [ "$(wc -l <"$work/err.txt")" -eq 1 ] || fail "expected one line on stderr, got: $(cat "$work/err.txt")"
 grep -q -- "--headless" "$work/err.txt" || fail "the message does not suggest --headless"
-[ -s "$work/out.txt" ] && fail "the scene was read although the display failed"
 
 # The bench reports frames/s, percentiles and peak memory.
 "$aseplay" -C "$demo" --bench --frames 20 >"$work/bench.txt" 2>/dev/null || fail "bench failed"
