@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The aseplay binary without any display: headless runs, snapshots, the reader's messages, a stop
-# signal, the exit code of a failed display set-up, and the bench report.
+# signal, the exit code of a failed display set-up, the bench report and the command line's errors.
 # Usage: command_line_test.sh ASEPLAY DEMO_DIR
 set -uo pipefail
 aseplay="$1"
@@ -26,7 +26,8 @@ code=$?
 [ "$(grep -c -x -e '[0-9] Object Compelete!!' -e '1 Light Compelete!!' -e '1 Camera Compelete!!' \
   -e 'Read ASE Complete!!' "$work/out.txt")" -eq 11 ] ||
   fail "the reader's messages are not one a line on stdout: $(cat "$work/out.txt")"
-"$aseplay" -C "$demo" --headless --frames 1 --quiet >"$work/out.txt" 2>&1 || fail "--quiet failed"
+"$aseplay" -C "$demo" --headless --frames 1 --quiet zz.ase >"$work/out.txt" 2>&1 ||
+  fail "--quiet with the scene as its argument failed"
 [ -s "$work/out.txt" ] && fail "--quiet printed: $(cat "$work/out.txt")"
 cmp -s "$work/last.png" "$work/all/frame-00002.png" || fail "--snapshot is not the last frame"
 ls "$work" | grep -q '\.tmp' && fail "a temporary snapshot file was left behind"
@@ -70,9 +71,27 @@ grep -q "frames/s" "$work/bench.txt" || fail "bench: no frames/s"
 grep -q "p50 .* p90 .* p99 .* max" "$work/bench.txt" || fail "bench: no percentiles"
 grep -q "peak RSS" "$work/bench.txt" || fail "bench: no peak RSS"
 
-# Usage errors are not successes.
-"$aseplay" --frames 0 --headless >/dev/null 2>&1 && fail "--frames 0 was accepted"
+# Usage errors are not successes, and each says in one line what is wrong.
+while IFS='|' read -r args message; do
+  # shellcheck disable=SC2086
+  "$aseplay" -C "$demo" $args >/dev/null 2>"$work/err.txt"
+  code=$?
+  [ "$code" -eq 2 ] || fail "'$args': status $code, not 2"
+  [ "$(cat "$work/err.txt")" = "aseplay: $message (see --help)" ] || fail "'$args': $(cat "$work/err.txt")"
+done <<'CASES'
+--headless --frames 0|--frames: a whole number of at least 1
+--headless --frames -5|--frames: a whole number of at least 1
+--headless --frames 2.5|--frames: a whole number of at least 1
+--headless --frame x|--frame: a whole number from -2147483648 to 2147483647
+--headless --frame 3000000000|--frame: a whole number from -2147483648 to 2147483647
+--info --headless|--info cannot be used with --headless
+--bench --window|--window cannot be used with --bench
+--window --headless|--window cannot be used with --headless
+--export-obj x.obj --bench|--export-obj cannot be used with --bench
+zz.ase --scene zz.ase|--scene cannot be used with SCENE
+CASES
 "$aseplay" -C "$work/no-such-dir" --headless >/dev/null 2>&1 && fail "a missing -C directory was accepted"
+[[ "$("$aseplay" --version)" =~ ^aseplay\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $("$aseplay" --version)"
 
 [ "$failures" -eq 0 ] && echo "command line: all checks passed"
 exit $((failures > 0))
