@@ -1,7 +1,6 @@
 #include "ase/reader.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -9,9 +8,11 @@
 
 #include "ase/fields.h"
 #include "ase/line_source.h"
+#include "ase/progress.h"
 #include "ase/scene_finish.h"
 #include "ase/tolerant_reader.h"
 #include "ase/track_blocks.h"
+#include "platform/file_input.h"
 
 namespace {
 
@@ -286,7 +287,7 @@ class SceneReader {
     }
 
     void finish() {
-        std::fprintf(messages_, "Read ASE Complete!!");
+        printProgress(messages_, "Read ASE Complete!!");
         finishScene(scene_);
     }
 
@@ -331,7 +332,7 @@ class SceneReader {
         } else if (!is("}")) {
             noteLeftLayout();  // the rest of the object would be skipped line by line
         }
-        std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
+        printProgress(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
 
     void readMaterialReference(GeomObject& object, const char* text) {
@@ -563,7 +564,7 @@ class SceneReader {
             readLightSettings(light, true);
         }
         skipLines(2);
-        std::fprintf(messages_, "%d Light Compelete!!", ++lightsRead_);
+        printProgress(messages_, "%d Light Compelete!!", ++lightsRead_);
     }
 
     // The layout has no parent line for lights and cameras: where one stands, every line after
@@ -617,7 +618,7 @@ class SceneReader {
                 readCameraAnimation(camera.animations.emplace_back(), camera.tracks.emplace_back());
             }
         }
-        std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
+        printProgress(messages_, "%d Camera Compelete!!", ++camerasRead_);
     }
 
     // A keyword that opens none of the five tracks ends the block (normally its closing line).
@@ -690,13 +691,13 @@ class SceneReader {
 };
 
 FilePtr openScene(const char* fileName, ReadReport& result) {
-    FilePtr file(std::fopen(fileName, "rb"));
-    if (!file) {
-        result.error =
-            std::string("cannot open scene file ") + fileName + ": " + std::strerror(errno);
+    InputFile input;
+    std::string why;
+    if (openInputFile(fileName, input, why) != FileReadResult::kOk) {
+        result.error = std::string("cannot open scene file ") + fileName + ": " + why;
         std::fprintf(stderr, "aseplay: %s\n", result.error.c_str());
     }
-    return file;
+    return FilePtr(input.stream.release());
 }
 
 // Where the positional reading stopped: the block found there and the block needed there.
@@ -745,7 +746,7 @@ bool stopStands(const StopSite& site, const std::vector<std::string>& missingBlo
 // Messages wait in temporary files until it is known which reading stands.
 void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE* messages,
                   ReadReport& result) {
-    FilePtr held(std::tmpfile());
+    FilePtr held(messages != nullptr ? std::tmpfile() : nullptr);
     std::FILE* strictMessages = held ? held.get() : messages;
     Scene strictScene;
     const StopSite site = readStrict(strictScene, file, fileName, strictMessages, false, result);
@@ -758,7 +759,7 @@ void readTolerant(Scene& scene, std::FILE* file, const char* fileName, std::FILE
     }
 
     ReadReport byKeywords;
-    FilePtr heldAgain(std::tmpfile());
+    FilePtr heldAgain(messages != nullptr ? std::tmpfile() : nullptr);
     std::vector<std::string> missingBlocks;
     std::rewind(file);
     LineSource lines(file, fileName);

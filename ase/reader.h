@@ -30,9 +30,9 @@ enum class ReadMode {
 };
 
 // Reads the scene file into `scene` (which should be fresh). Progress messages go to `messages`
-// (standard output when the program plays, standard error for --info); errors go to standard
-// error. Returns 0 when the file was read to its end, nonzero when it could not be opened, is not
-// an ASE file, or the read stopped early; what was read before a stop stays in `scene`, with
-// objectCount 0.
+// (standard output when the program plays, standard error for --info, none when null); errors go
+// to standard error. Returns 0 when the file was read to its end, nonzero when it could not be
+// opened, is not an ASE file, or the read stopped early; what was read before a stop stays in
+// `scene`, with objectCount 0.
 int readScene(Scene& scene, const char* fileName, std::FILE* messages = stdout,
               ReadReport* report = nullptr, ReadMode mode = ReadMode::strict);

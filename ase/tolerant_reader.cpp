@@ -8,6 +8,7 @@
 
 #include "ase/fields.h"
 #include "ase/line_source.h"
+#include "ase/progress.h"
 #include "ase/scene_finish.h"
 #include "ase/track_blocks.h"
 
@@ -75,7 +76,7 @@ class KeywordReader {
     void read() {
         readHeader();
         while (const char* text = lines_.next()) readTopLevelLine(text);
-        std::fprintf(messages_, "Read ASE Complete!!");
+        printProgress(messages_, "Read ASE Complete!!");
         finishScene(scene_);
     }
 
@@ -409,7 +410,7 @@ class KeywordReader {
             return true;
         });
         if (!haveMesh) noteMissing("*MESH");
-        std::fprintf(messages_, "%d Object Compelete!!", ++objectsRead_);
+        printProgress(messages_, "%d Object Compelete!!", ++objectsRead_);
     }
 
     void readHelper() {
@@ -765,7 +766,7 @@ class KeywordReader {
             }
             return true;
         });
-        std::fprintf(messages_, "%d Light Compelete!!", ++lightsRead_);
+        printProgress(messages_, "%d Light Compelete!!", ++lightsRead_);
     }
 
     // Only "Omni" and "Target" lights keep settings, and only "Target" lights a spot cone.
@@ -836,7 +837,7 @@ class KeywordReader {
             return true;
         });
         if (!haveSettings) noteMissing("*CAMERA_SETTINGS");
-        std::fprintf(messages_, "%d Camera Compelete!!", ++camerasRead_);
+        printProgress(messages_, "%d Camera Compelete!!", ++camerasRead_);
     }
 
     void readCameraSettings(CameraObject& camera) {

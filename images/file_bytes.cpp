@@ -12,36 +12,7 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-long fileLength(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-    const long length = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
-    return length;
-}
-
 }  // namespace
-
-FileReadResult readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes,
-                             std::string& error) {
-    bytes.clear();
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return errno == ENOENT ? FileReadResult::kMissing : FileReadResult::kUnreadable;
-    }
-    const long length = fileLength(file.get());
-    if (length < 0) {
-        error = "cannot find the file's length";
-        return FileReadResult::kUnreadable;
-    }
-    bytes.resize(static_cast<std::size_t>(length));
-    if (length > 0 && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-        error = "read failed";
-        bytes.clear();
-        return FileReadResult::kUnreadable;
-    }
-    return FileReadResult::kOk;
-}
 
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
                     std::string& error) {

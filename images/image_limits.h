@@ -1,9 +1,10 @@
-// The largest picture the readers accept: far above any backdrop or texture the program uses, and
-// low enough that a damaged header cannot ask for gigabytes.
+// The largest picture the readers accept: what a display surface can hold (a large backdrop is
+// shown, not refused). Memory stays bounded because the readers also refuse a header that claims
+// more pixels than its file's data can fill.
 #pragma once
 
 constexpr long long kMaxImageSide = 16384;
-constexpr long long kMaxImagePixels = 4096LL * 4096LL;
+constexpr long long kMaxImagePixels = 8192LL * 8192LL;
 
 constexpr bool imageSizeAcceptable(long long width, long long height) {
     return width <= kMaxImageSide && height <= kMaxImageSide && width * height <= kMaxImagePixels;

@@ -39,8 +39,11 @@ IDirectDrawSurface4* createOffscreenSurface(IDirectDraw4* ddraw4, int width, int
 void loadPcxBackground(DisplayObjects& display, const char* fileName) {
     std::vector<std::uint8_t> file;
     std::string error;
-    // A missing or unreadable backdrop is not an error: the scene plays over black.
-    if (readFileBytes(fileName, file, error) != FileReadResult::kOk) return;
+    // Without a backdrop the scene plays over black: a missing one is no error, an unreadable
+    // one (a directory, a pipe, ...) is worth a line.
+    const FileReadResult read = readFileBytes(fileName, file, error);
+    if (read == FileReadResult::kUnreadable) reportFault(fileName, error);
+    if (read != FileReadResult::kOk) return;
     RgbImage picture;
     if (!decodePcx(file, picture, error)) {
         reportFault(fileName, error);

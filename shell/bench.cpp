@@ -33,7 +33,7 @@ double peakResidentMiB() {
 void printReport(std::vector<double> frameMs, double totalSeconds) {
     std::sort(frameMs.begin(), frameMs.end());
     const double rate = totalSeconds > 0 ? static_cast<double>(frameMs.size()) / totalSeconds : 0;
-    std::printf("\nframes: %zu in %.3f s, %.1f frames/s\n", frameMs.size(), totalSeconds, rate);
+    std::printf("frames: %zu in %.3f s, %.1f frames/s\n", frameMs.size(), totalSeconds, rate);
     std::printf("frame time ms: p50 %.3f  p90 %.3f  p99 %.3f  max %.3f\n",
                 percentile(frameMs, 0.50), percentile(frameMs, 0.90), percentile(frameMs, 0.99),
                 frameMs.empty() ? 0.0 : frameMs.back());
@@ -45,9 +45,12 @@ void printReport(std::vector<double> frameMs, double totalSeconds) {
 int runBench(const Options& options) {
     using Clock = std::chrono::steady_clock;
     installStopSignals();
+    Player player;
+    if (!loadScene(player.scene, options.scenePath, progressMessages(options, stdout))) {
+        return kRunFailed;
+    }
     HeadlessPresenter copies;
     const bool keepFrames = !options.snapshotPath.empty();
-    Player player;
     if (FAILED(startUp(
             player, nullptr,
             makeSoftwareDirectDrawCreate({sw::PixelLayout::k565, keepFrames ? &copies : nullptr}),

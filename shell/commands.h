@@ -1,11 +1,18 @@
 // The program's modes; each returns the process exit code.
 #pragma once
 
+#include <cstdio>
+
 #include "shell/options.h"
 
 // Exit code of a fatal display set-up failure: E_FAIL's low byte, as the process sees it.
 constexpr int kDisplaySetupFailed = 5;
 constexpr int kRunFailed = 1;
+
+// Where the scene reader's progress messages go: `usual`, or nowhere with --quiet.
+inline std::FILE* progressMessages(const Options& options, std::FILE* usual) {
+    return options.quiet ? nullptr : usual;
+}
 
 int runInfo(const Options& options);
 int runExportObj(const Options& options);

@@ -8,9 +8,9 @@
 
 int runExportObj(const Options& options) {
     Scene scene;
-    if (readScene(scene, options.scenePath.c_str(), stderr, nullptr, ReadMode::tolerant) != 0) {
-        std::fprintf(stderr, "aseplay: cannot read scene %s\n", options.scenePath.c_str());
-        return 1;
+    if (readScene(scene, options.scenePath.c_str(), progressMessages(options, stderr), nullptr,
+                  ReadMode::tolerant) != 0) {
+        return 1;  // the reader has said why
     }
     prepareScene(scene, stderr);
     PoseWork work;

@@ -198,9 +198,9 @@ Json describeScene(const Scene& scene, const ReadReport& report) {
 int runInfo(const Options& options) {
     Scene scene;
     ReadReport report;
-    readScene(scene, options.scenePath.c_str(), stderr, &report, ReadMode::tolerant);
+    readScene(scene, options.scenePath.c_str(), progressMessages(options, stderr), &report,
+              ReadMode::tolerant);
     const bool complete = report.complete;
-    std::fputc('\n', stderr);  // the progress messages carry no line break
     // Tokens are raw bytes of the file: invalid UTF-8 is replaced rather than failing the dump.
     const std::string document =
         describeScene(scene, report)

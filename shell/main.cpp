@@ -8,6 +8,7 @@
 #include <map>
 
 #include "shell/commands.h"
+#include "shell/number_options.h"
 
 namespace {
 
@@ -16,7 +17,10 @@ constexpr int kUsageError = 2;
 void describeFiles(CLI::App& app, Options& options) {
     app.add_option("-C", options.directory, "Run in DIR (the scene files are read from there)")
         ->option_text("DIR");
-    app.add_option("--scene", options.scenePath, "Scene file to read")->capture_default_str();
+    CLI::Option* scene =
+        app.add_option("--scene", options.scenePath, "Scene file to read")->capture_default_str();
+    app.add_option("SCENE", options.scenePath, "Scene file to read (the same as --scene)")
+        ->excludes(scene);
     app.add_option("--background", options.backgroundPath, "Background picture (24-bit PCX)")
         ->capture_default_str();
     app.add_option("--texture", options.texturePath, "Texture picture (.spr)")
@@ -76,9 +80,10 @@ void describeViewing(CLI::App& app, Options& options) {
 
 void describePlayback(CLI::App& app, Options& options) {
     app.add_option("--frame", options.frame, "Frame number to pose, or to start playing at")
+        ->check(wholeNumberOf<int>())
         ->capture_default_str();
     app.add_option("--frames", options.frames, "Stop after N frames")
-        ->check(CLI::PositiveNumber)
+        ->check(wholeNumberOf<long>(1))
         ->option_text("N");
     app.add_option("--snapshot", options.snapshotPath,
                    "At the end, write the last presented frame as PNG")
@@ -86,6 +91,32 @@ void describePlayback(CLI::App& app, Options& options) {
     app.add_option("--snapshots", options.snapshotDir,
                    "Write every presented frame as DIR/frame-00000.png, frame-00001.png, ...")
         ->option_text("DIR");
+    app.add_flag("-q,--quiet", options.quiet,
+                 "Print no progress messages while reading the scene (errors still print)");
+}
+
+// Modes that cannot run together are refused, rather than one of them quietly winning.
+void refuseModesTogether(CLI::App& app) {
+    CLI::Option* info = app.get_option("--info");
+    CLI::Option* exportObj = app.get_option("--export-obj");
+    CLI::Option* window = app.get_option("--window");
+    CLI::Option* headless = app.get_option("--headless");
+    CLI::Option* bench = app.get_option("--bench");
+    for (CLI::Option* playing : {window, headless, bench}) {
+        info->excludes(playing);
+        exportObj->excludes(playing);
+    }
+    info->excludes(exportObj);
+    window->excludes(headless);
+    window->excludes(bench);
+}
+
+// One line that says what was wrong with the command line.
+std::string plainUsageError(const CLI::ParseError& error) {
+    std::string text = error.what();
+    const std::string::size_type excludes = text.find(" excludes ");
+    if (excludes != std::string::npos) text.replace(excludes, 10, " cannot be used with ");
+    return text;
 }
 
 bool enterDirectory(const std::string& directory) {
@@ -104,12 +135,14 @@ int main(int argc, char** argv) {
     describeModes(app, options);
     describePlayback(app, options);
     describeViewing(app, options);
+    refuseModesTogether(app);
+    app.set_version_flag("--version", "aseplay " ASEPLAY_VERSION);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) {  // --help, --version
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        std::fprintf(stderr, "aseplay: %s (see --help)\n", plainUsageError(e).c_str());
         return kUsageError;
     }
 

@@ -25,4 +25,5 @@ struct Options {
     long frames = -1;          // stop after this many frames; negative: run until closed
     std::string snapshotPath;  // the last presented frame as PNG, written at the end
     std::string snapshotDir;   // every presented frame as DIR/frame-00000.png, ...
+    bool quiet = false;        // no progress messages from the scene reader
 };

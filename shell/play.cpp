@@ -81,6 +81,10 @@ int play(Player& player, WindowEventSource& events, const HeadlessPresenter& cop
 }  // namespace
 
 int runPlayer(const Options& options) {
+    Player player;
+    if (!loadScene(player.scene, options.scenePath, progressMessages(options, stdout))) {
+        return kRunFailed;
+    }
     HeadlessPresenter copies;
     std::unique_ptr<SdlWindow> window;
     NoWindowEvents noWindow;
@@ -100,7 +104,6 @@ int runPlayer(const Options& options) {
     }
     FramePresenters presenters(screen, wantsSnapshots(options) ? &copies : nullptr);
 
-    Player player;
     const HWND handle = window != nullptr ? window->handle() : nullptr;
     if (FAILED(startUp(player, handle, makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters}),
                        options))) {

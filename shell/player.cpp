@@ -8,21 +8,29 @@
 #include "images/loaders.h"
 #include "prep/prepare.h"
 
+bool loadScene(Scene& scene, const std::string& path, std::FILE* messages) {
+    const bool complete =
+        readScene(scene, path.c_str(), messages, nullptr, ReadMode::tolerant) == 0;
+    // The reader's messages before any frame, even when they go to a pipe.
+    if (messages != nullptr) std::fflush(messages);
+    if (!complete) return false;
+    prepareScene(scene);
+    return true;
+}
+
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files) {
     if (FAILED(setupDevice(player.display, window, directDrawCreate))) return E_FAIL;
     probeDisplayPixelFormat(player.display);
     loadPcxBackground(player.display, files.backgroundPath.c_str());
     loadSprTexture(player.display, files.texturePath.c_str(), 0);
-    readScene(player.scene, files.scenePath.c_str(), stdout, nullptr, ReadMode::tolerant);
-    prepareScene(player.scene);
+    // The animation model and the camera, now that the frame's size is known.
     player.animation = prepareAnimation(player.scene, files.animation);
     std::string note;
     player.viewer = Viewer::make(player.scene, player.animation, files.camera,
                                  player.display.screenWidth, player.display.screenHeight, note);
     if (!note.empty()) std::fprintf(stderr, "aseplay: %s\n", note.c_str());
     if (player.viewer.kind() != CameraKind::fixed) keepCounterClockwiseFaces(player.display);
-    std::fflush(stdout);  // the reader's messages before any frame, even when stdout is a pipe
     return DD_OK;
 }
 

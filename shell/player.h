@@ -1,6 +1,9 @@
 // The program's one instance of everything it plays, and the start-up that fills it.
 #pragma once
 
+#include <cstdio>
+#include <string>
+
 #include "anim/posing.h"
 #include "ase/records.h"
 #include "display/display_objects.h"
@@ -20,9 +23,16 @@ struct Player {
     FrameWorld world() { return {scene, display, frame, pose, animation, viewer}; }
 };
 
-// After the window exists, in this order: device set-up, pixel-layout probe, backdrop, texture,
-// scene file, scene preparation. Returns E_FAIL, before any file is opened, when the device
-// set-up fails; the loaders' own results are not examined (missing files do not stop start-up).
+// Reads and prepares the scene, before any display is brought up, with the reader's progress on
+// `messages` (none when null). False when the file yields nothing to play: it cannot be opened,
+// is not an ASE file, or its read stopped (the reader has said why on stderr). A file that reads
+// to its end plays even without a geometry object.
+bool loadScene(Scene& scene, const std::string& path, std::FILE* messages);
+
+// After the scene is loaded and the window exists, in this order: device set-up, pixel-layout
+// probe, backdrop, texture. Returns E_FAIL, before either picture is opened, when the device
+// set-up fails; the loaders' own results are not examined (a missing picture leaves its slot
+// empty).
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files);
 

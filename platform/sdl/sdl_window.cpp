@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 struct SdlWindow::Parts {
     SDL_Window* window = nullptr;
@@ -97,6 +99,17 @@ std::string sdlError(const char* what) {
     return std::string(what) + ": " + SDL_GetError();
 }
 
+// Where no display answers, SDL falls back to drivers that show nothing (offscreen, dummy): the
+// program would then play unseen until killed. Such a driver is taken only when the user names it.
+bool driverShowsFrames(const char* driver) {
+    constexpr std::array<std::string_view, 3> kShowing = {"x11", "wayland", "kmsdrm"};
+    for (std::string_view showing : kShowing) {
+        if (driver != nullptr && SDL_strcasecmp(driver, showing.data()) == 0) return true;
+    }
+    const char* named = SDL_getenv("SDL_VIDEODRIVER");
+    return named != nullptr && named[0] != '\0';
+}
+
 }  // namespace
 
 std::unique_ptr<SdlWindow> SdlWindow::open(const SdlWindowConfig& config, std::string& error) {
@@ -104,7 +117,13 @@ std::unique_ptr<SdlWindow> SdlWindow::open(const SdlWindowConfig& config, std::s
         error = sdlError("SDL cannot start its video");
         return nullptr;
     }
-    auto parts = std::make_unique<Parts>();
+    auto parts = std::make_unique<Parts>();  // from here on it quits SDL's video when dropped
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driverShowsFrames(driver)) {
+        error = std::string("no display to show frames on (SDL has only its \"") +
+                (driver != nullptr ? driver : "") + "\" video driver)";
+        return nullptr;
+    }
     parts->frameWidth = config.frameWidth;
     parts->frameHeight = config.frameHeight;
     const WindowPlace place = windowPlaceFor(config);
@@ -128,7 +147,7 @@ std::unique_ptr<SdlWindow> SdlWindow::open(const SdlWindowConfig& config, std::s
         error = sdlError("cannot make the frame texture");
         return nullptr;
     }
-    if (config.fullScreen) SDL_ShowCursor(SDL_DISABLE);
+    SDL_ShowCursor(SDL_DISABLE);  // no cursor over the picture, in a window as in full screen
     return std::unique_ptr<SdlWindow>(new SdlWindow(std::move(parts)));
 }
 

@@ -1,5 +1,5 @@
-// The SDL2 window: shows each flipped frame scaled to the window (aspect kept) and turns SDL's
-// events into window events.
+// The SDL2 window: shows each flipped frame scaled to the window (aspect kept), with no cursor over
+// it, and turns SDL's events into window events.
 #pragma once
 
 #include <memory>
@@ -11,7 +11,7 @@
 struct SdlWindowConfig {
     int frameWidth = 640;
     int frameHeight = 480;
-    bool fullScreen = true;  // the desktop's full screen, no cursor; else a frame-sized window
+    bool fullScreen = true;  // the desktop's full screen; else a frame-sized window
     bool vsync = true;       // the presentation waits for the display's refresh
     sw::PixelLayout layout = sw::PixelLayout::k565;
     const char* title = "Render Objects";
@@ -19,7 +19,9 @@ struct SdlWindowConfig {
 
 class SdlWindow final : public Presenter, public WindowEventSource {
   public:
-    // Starts SDL's video and opens the window; null with the reason in `error` when it cannot.
+    // Starts SDL's video and opens the window; null with the reason in `error` when it cannot,
+    // also when SDL found no display and fell back to a driver that shows nothing (unless the
+    // user named that driver in SDL_VIDEODRIVER).
     static std::unique_ptr<SdlWindow> open(const SdlWindowConfig& config, std::string& error);
     ~SdlWindow() override;
     SdlWindow(const SdlWindow&) = delete;

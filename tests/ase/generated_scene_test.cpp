@@ -63,7 +63,7 @@ TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
         ASSERT_EQ(scene.cameras.size(), 1u);
         EXPECT_EQ(scene.cameras[0].animations.at(0).posSamples.size(), 4u);
         EXPECT_TRUE(
-            messages.ends_with("2 Light Compelete!!1 Camera Compelete!!Read ASE Complete!!"))
+            messages.ends_with("2 Light Compelete!!\n1 Camera Compelete!!\nRead ASE Complete!!\n"))
             << messages;
     }
 }

@@ -27,7 +27,8 @@ InfoRun runInfoOn(const std::string& path) {
 TEST(Info, DescribesTheWorkedExample) {
     const InfoRun run = runInfoOn(ASEPLAY_TEST_DATA "/worked_example.ase");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.errors, "1 Object Compelete!!Read ASE Complete!!\n");  // progress goes to stderr
+    // progress goes to stderr
+    EXPECT_EQ(run.errors, "1 Object Compelete!!\nRead ASE Complete!!\n");
     const nlohmann::json& doc = run.document;
     EXPECT_EQ(doc["version"], 200);
     EXPECT_EQ(doc["comment"], "\"WorkedExample\"");

@@ -293,9 +293,10 @@ TEST(Lights, OmniTargetAndOtherTypes) {
     Scene scene;
     std::string messages;
     EXPECT_EQ(readText(joinLines(lines), scene, nullptr, &messages), 0);
-    EXPECT_EQ(messages,
-              "1 Object Compelete!!1 Light Compelete!!2 Light Compelete!!3 Light Compelete!!Read "
-              "ASE Complete!!");
+    EXPECT_EQ(
+        messages,
+        "1 Object Compelete!!\n1 Light Compelete!!\n2 Light Compelete!!\n3 Light Compelete!!\n"
+        "Read ASE Complete!!\n");
     ASSERT_EQ(scene.lights.size(), 3u);
     const LightObject& omni = scene.lights[0];
     EXPECT_EQ(omni.lightType, "Omni");

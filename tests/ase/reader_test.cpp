@@ -75,7 +75,7 @@ TEST(WorkedExample, FixtureIsReadCompletely) {
     char messages[128] = {};
     EXPECT_GT(std::fread(messages, 1, sizeof messages - 1, sink), 0u);
     std::fclose(sink);
-    EXPECT_STREQ(messages, "1 Object Compelete!!Read ASE Complete!!");
+    EXPECT_STREQ(messages, "1 Object Compelete!!\nRead ASE Complete!!\n");
     EXPECT_TRUE(report.complete);
     expectWorkedExample(scene);
 }
@@ -118,7 +118,7 @@ TEST(FileLevel, FileEndingAfterTheMaterialListHasNoObjects) {
     Scene scene;
     std::string messages;
     EXPECT_EQ(readText(joinLines(lines), scene, nullptr, &messages), 0);
-    EXPECT_EQ(messages, "Read ASE Complete!!");
+    EXPECT_EQ(messages, "Read ASE Complete!!\n");
     EXPECT_EQ(scene.objectCount, 0);
 }
 
@@ -142,7 +142,7 @@ TEST(FileLevel, OtherLinesBetweenObjectsAreSkippedIncludingEofText) {
     std::string messages;
     EXPECT_EQ(readText(joinLines(lines), scene, nullptr, &messages), 0);
     EXPECT_EQ(scene.objectCount, 2);
-    EXPECT_EQ(messages, "1 Object Compelete!!2 Object Compelete!!Read ASE Complete!!");
+    EXPECT_EQ(messages, "1 Object Compelete!!\n2 Object Compelete!!\nRead ASE Complete!!\n");
     // Two objects, one material: the second object gets no material from the reader.
     EXPECT_EQ(scene.drawObjects[1].material.dwSize, 0u);
 }
@@ -204,7 +204,7 @@ TEST_P(Stops, ReportTheLineKeepWhatWasReadAndDrawNothing) {
         << errors;
     EXPECT_NE(errors.find(stop.expected), std::string::npos) << errors;
     EXPECT_EQ(errors, "aseplay: " + report.error + "\n");
-    EXPECT_EQ(messages.find("Read ASE Complete!!"), std::string::npos);
+    EXPECT_EQ(messages.find("Read ASE Complete!!\n"), std::string::npos);
     EXPECT_EQ(scene.objectCount, 0);
     for (const DrawObject& draw : scene.drawObjects) EXPECT_TRUE(draw.vertices.empty());
     if (!scene.geomObjects.empty()) {

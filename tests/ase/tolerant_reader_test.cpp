@@ -246,7 +246,7 @@ TEST(LayoutFiles, TolerantModeKeepsThePositionalReadingAndItsMessages) {
 
     const TolerantRead example = readFile(ASEPLAY_TEST_DATA "/worked_example.ase");
     EXPECT_TRUE(example.report.strict);
-    EXPECT_EQ(example.messages, "1 Object Compelete!!Read ASE Complete!!");
+    EXPECT_EQ(example.messages, "1 Object Compelete!!\nRead ASE Complete!!\n");
 }
 
 // --- the other exporters' layouts, as the generator writes them ---
@@ -440,7 +440,8 @@ TEST(OtherLayouts, HelpersShapesAndGroups) {
     EXPECT_EQ(read.scene.helpers[1].helperClass, "\"Dummy\"");
     EXPECT_EQ(read.scene.helpers[1].nodeTm.name, "\"Helper1\"");
     EXPECT_EQ(read.messages,
-              "1 Object Compelete!!2 Object Compelete!!3 Object Compelete!!Read ASE Complete!!");
+              "1 Object Compelete!!\n2 Object Compelete!!\n3 Object Compelete!!\n"
+              "Read ASE Complete!!\n");
 }
 
 // Every node kind keeps its animation blocks whole; the per-frame tables see only the key tracks
@@ -640,7 +641,15 @@ TEST(Stops, UnknownBlockBeforeTheNeededOneIsSkipped) {
     EXPECT_EQ(read.scene.objectCount, 1);
     EXPECT_EQ(read.scene.geomObjects[0].vertexNormals[2].vertexIndex, 2);
     EXPECT_EQ(extensionLines(read.report).at("*MESH_EXTRA"), static_cast<long>(normals) + 1);
-    EXPECT_EQ(read.messages, "1 Object Compelete!!Read ASE Complete!!");  // once, not per reading
+    // once, not per reading
+    EXPECT_EQ(read.messages, "1 Object Compelete!!\nRead ASE Complete!!\n");
+
+    // Without a message stream (--quiet) both readings run silently to the same end.
+    const std::string path = writeTempFile(joinLines(lines));
+    Scene quiet;
+    EXPECT_EQ(readScene(quiet, path.c_str(), nullptr, nullptr, ReadMode::tolerant), 0);
+    std::remove(path.c_str());
+    EXPECT_EQ(quiet.objectCount, 1);
 }
 
 TEST(Stops, FileEndingInsideABlockStopsTheTolerantReadingToo) {
@@ -820,7 +829,7 @@ TEST(RealSceneDetails, LightsAndCameraOfAnim2) {
     ASSERT_EQ(box.tracks.scaleSamples.size(), 45u);
     EXPECT_EQ(box.tracks.scaleSamples[0].values[0], 0.7750f);
     EXPECT_EQ(box.tracks.scaleSamples[0].values[6], 0.0039f);
-    EXPECT_EQ(read.messages.find("3 Light Compelete!!") != std::string::npos, true);
+    EXPECT_EQ(read.messages.find("3 Light Compelete!!\n") != std::string::npos, true);
 }
 
 // --- what --info shows of it ---

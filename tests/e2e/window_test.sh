@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# aseplay --window on the demo under a private Xvfb server: the window draws something, Esc and
-# F12 each close it with exit code 0, and losing focus stops the frames until focus comes back.
-# Exits 77 (skipped) when Xvfb is not installed.
-# Usage: window_test.sh ASEPLAY DEMO_DIR
+# aseplay --window on the demo under a private Xvfb server: the window draws something and hides
+# the cursor, Esc and F12 each close it with exit code 0, and losing focus stops the frames until
+# focus comes back. Exits 77 (skipped) when Xvfb is not installed.
+# Usage: window_test.sh ASEPLAY DEMO_DIR [CURSOR_PROBE]
 set -uo pipefail
 aseplay="$1"
 demo="$2"
+cursor_probe="${3:-$(dirname "$aseplay")/tests/e2e/cursor_probe}"
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed"; exit 77; }
 # With Xvfb present the rest of the kit must be too (scripts/setup installs them together).
 for tool in xdotool xwd xlogo; do
   command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (xdotool, x11-apps)"; exit 1; }
 done
+[ -x "$cursor_probe" ] || { echo "FAIL: no $cursor_probe (it needs libxfixes-dev)"; exit 1; }
 
 work="$(mktemp -d)"
 xvfb_pid=""
@@ -86,7 +88,23 @@ frames_written() {
   ls "$work/frames" 2>/dev/null | wc -l
 }
 
-# 1. It draws, and Esc closes it with exit code 0.
+# Moves the pointer to x y of the screen, or of the window when a window is given, and waits up to
+# 5 s for the cursor there to be shown (want "shown") or hidden (want "hidden"). The move is not
+# synchronous (xdotool's --sync never returns when the pointer is already there): the probe polls.
+cursor_becomes() {
+  local want="$1" x="$2" y="$3" on="${4:-}" pixels=""
+  if [ -n "$on" ]; then xdotool mousemove --window "$on" "$x" "$y"; else xdotool mousemove "$x" "$y"; fi
+  for _ in $(seq 50); do
+    pixels="$("$cursor_probe")" || return 1
+    if [ "$want" = hidden ] && [ "$pixels" -eq 0 ]; then return 0; fi
+    if [ "$want" = shown ] && [ "$pixels" -gt 0 ]; then return 0; fi
+    sleep 0.1
+  done
+  echo "cursor with $pixels visible pixels" >&2
+  return 1
+}
+
+# 1. It draws, hides the cursor, and Esc closes it with exit code 0.
 if start_player; then
   distinct=0
   for _ in $(seq 20); do  # up to 10 s, for slow (sanitizer) builds
@@ -96,6 +114,9 @@ if start_player; then
   done
   [ "${distinct:-0}" -gt 40 ] || fail "the window looks blank ($distinct distinct byte values)"
   [ -n "${ASEPLAY_E2E_SCREENSHOT:-}" ] && cp "$work/shot.xwd" "$ASEPLAY_E2E_SCREENSHOT"
+  # No cursor over the window; the screen's own cursor beside it shows that the probe sees one.
+  cursor_becomes shown 0 0 || fail "no cursor outside the window, so the probe cannot be trusted"
+  cursor_becomes hidden 320 240 "$window" || fail "the cursor is shown over the window"
   xdotool key Escape
   wait_for_exit
   [ "$code" = 0 ] || fail "Esc: exit code $code"

@@ -87,6 +87,11 @@ TEST(PcxDecode, RefusesNoPixelsShortHeadersAndAbsurdSizes) {
     EXPECT_FALSE(decodePcx(pcxFile(0, 0xFFFF, {}), image, error));
     EXPECT_FALSE(decodePcx(pcxFile(0xFFFE, 0xFFFE, {0xC1, 0}), image, error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_FALSE(decodePcx(pcxFile(8192, 8191, {0xC1, 0}), image, error));  // 8193 x 8192
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    // Up to 8192 x 8192 a size is taken; only the data decides (here it cannot fill the picture).
+    EXPECT_FALSE(decodePcx(pcxFile(8191, 8191, {0xC1, 0}), image, error));
+    EXPECT_NE(error.find("cannot fill"), std::string::npos) << error;
     const std::vector<std::uint8_t> stub(100, 0);
     EXPECT_FALSE(decodePcx(stub, image, error));
     EXPECT_NE(error.find("header"), std::string::npos) << error;

@@ -75,6 +75,8 @@ TEST(SprDecode, HeadersAreCheckedAgainstTheFileBeforeAllocating) {
     EXPECT_NE(decodeError(sprFile(0, 65535, 65535, {})).find("too large"), std::string::npos);
     EXPECT_NE(decodeError(sprFile(1, 1000, 4000, {0, 1000})).find("too short"), std::string::npos);
     EXPECT_NE(decodeError(sprFile(0, 4096, 4096, {1})).find("short"), std::string::npos);
+    EXPECT_NE(decodeError(sprFile(0, 8192, 8192, {1})).find("short"), std::string::npos);
+    EXPECT_NE(decodeError(sprFile(0, 8192, 8193, {1})).find("too large"), std::string::npos);
     EXPECT_NE(decodeError(sprFile(0, 2, 1, {1})).find("needs 4 bytes, has 2"), std::string::npos);
 }
 
