@@ -13,11 +13,15 @@ struct Options {
     std::string exportObjPath;  // pose one frame and write it as Wavefront OBJ
     int frame = 0;              // frame to pose / first frame to play
 
-    bool window = false;       // a 640x480 window instead of the full screen
+    bool window = false;       // a frame-sized window instead of the full screen
     bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)
     bool headless = false;     // no window and no display at all
     bool bench = false;        // render headless as fast as possible and report timings
     long frames = -1;          // stop after this many frames; negative: run until closed
     std::string snapshotPath;  // the last presented frame as PNG, written at the end
     std::string snapshotDir;   // every presented frame as DIR/frame-00000.png, ...
+
+    int width = 640;  // --size: the frame's size in pixels
+    int height = 480;
+    int threads = 0;  // drawing threads; 0: every core
 };

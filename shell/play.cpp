@@ -52,6 +52,8 @@ SdlWindowConfig windowConfigFor(const Options& options) {
     config.fullScreen = !options.window;
     config.vsync = options.vsync;
     config.layout = kDisplayLayout;
+    config.frameWidth = options.width;
+    config.frameHeight = options.height;
     return config;
 }
 
@@ -102,8 +104,10 @@ int runPlayer(const Options& options) {
 
     Player player;
     const HWND handle = window != nullptr ? window->handle() : nullptr;
-    if (FAILED(startUp(player, handle, makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters}),
-                       options))) {
+    if (FAILED(startUp(
+            player, handle,
+            makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters, drawingThreads(options)}),
+            options))) {
         reportSetupFailure("the 3D device could not be brought up");
         return kDisplaySetupFailed;
     }

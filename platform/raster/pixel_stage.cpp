@@ -307,28 +307,36 @@ inline int scissorLanes(const PixelTarget& target, int bx) {
 }
 
 template <TexturePath kTex, bool kSpecular, bool kDepth>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelConstants& k) {
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelConstants& k,
+                       const PixelBounds& clip) {
     const PixelTarget& target = c.target;
     WalkConstants w;
     prepareWalk<kTex, kSpecular, kDepth>(t, w);
+    // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
+    // block's values come out of the same operations in any tile.
     const int firstBlockX = t.minX & ~3;
+    const int startX = std::max(firstBlockX, clip.minX & ~3);
+    const int endX = std::min(t.maxX, clip.maxX);
+    const int startY = std::max(t.minY & ~3, clip.minY & ~3);
+    const int endY = std::min(t.maxY, clip.maxY);
     const __m128i allLanes = _mm_set1_epi32(-1);
 
-    for (int by = t.minY & ~3; by <= t.maxY; by += 4) {
+    for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
         const int lastRow = std::min(by + 3, t.maxY);
         // Exact 64-bit edge values at the first block, stepped exactly from block to block;
         // the attributes of every block come from this row start by one multiply-add.
         std::int64_t e[3];
-        for (int i = 0; i < 3; ++i) e[i] = t.a[i] * firstBlockX + t.b[i] * firstRow + t.c[i];
+        for (int i = 0; i < 3; ++i) e[i] = t.a[i] * startX + t.b[i] * firstRow + t.c[i];
         const RowAttributes start = rowStart<kTex, kSpecular, kDepth>(t, w, firstBlockX, firstRow);
         const std::ptrdiff_t colorOffset =
             static_cast<std::ptrdiff_t>(firstRow) * target.colorPitch + firstBlockX;
         const std::ptrdiff_t depthOffset =
             static_cast<std::ptrdiff_t>(firstRow) * target.depthPitch + firstBlockX;
 
-        for (int bx = firstBlockX, n = 0; bx <= t.maxX; bx += 4, ++n) {
-            if (n > 0)
+        const int firstN = (startX - firstBlockX) >> 2;
+        for (int bx = startX, n = firstN; bx <= endX; bx += 4, ++n) {
+            if (n > firstN)
                 for (int i = 0; i < 3; ++i) e[i] += w.edgeBlock[i];
             if (e[0] + w.blockMax[0] < 0 || e[1] + w.blockMax[1] < 0 || e[2] + w.blockMax[2] < 0)
                 continue;
