@@ -120,6 +120,9 @@ void prepareLighting(const RasterState& state, DrawContext& context) {
         anySpecular = anySpecular || l.specular[c] > 0;
     }
     l.power = m.power;
+    constexpr float kLargestWholePower = 64;
+    if (m.power >= 1 && m.power <= kLargestWholePower && m.power == std::floor(m.power))
+        l.wholePower = static_cast<int>(m.power);
     l.specularOn = state.specular && l.lightOn && m.power > 0 && anySpecular;
 
     eyeFromView(state.view, l.eye);

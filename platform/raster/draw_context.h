@@ -71,6 +71,7 @@ struct LightingSetup {
     bool specularOn = false;
     float specular[3] = {0, 0, 0};  // material specular * light colour
     float power = 0;
+    int wholePower = 0;        // the power when it is a small whole number (multiplied out), else 0
     float eye[3] = {0, 0, 0};  // camera position in world space
     bool worldIsIdentity = true;
     float world[4][3] = {};  // world matrix without its last column

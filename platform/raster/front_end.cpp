@@ -24,7 +24,7 @@ class FrontEnd {
 };
 
 void FrontEnd::lightTriangle(const D3DVERTEX* in, ShadedVertex (&v)[3]) const {
-    for (int i = 0; i < 3; ++i) lightVertex(context_, in[i], v[i]);
+    lightCorners(context_, in, v);
     if (!context_.gouraud) {
         copyColours(v[0], v[1]);
         copyColours(v[0], v[2]);
