@@ -129,7 +129,8 @@ void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget
     if (pieces < 2) {
         for (std::uint32_t i = 0; i < pieces; ++i) piece(static_cast<int>(i), 0);
     } else {
-        pool.forEach(static_cast<int>(pieces), piece);
+        // A fixed split: a repeated frame then fills each worker's storage as before.
+        pool.forEach(static_cast<int>(pieces), piece, WorkerPool::Split::kInterleaved);
     }
 }
 

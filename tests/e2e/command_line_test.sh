@@ -53,8 +53,27 @@ grep -q -- "--headless" "$work/err.txt" || fail "the message does not suggest --
 grep -q "frames/s" "$work/bench.txt" || fail "bench: no frames/s"
 grep -q "p50 .* p90 .* p99 .* max" "$work/bench.txt" || fail "bench: no percentiles"
 grep -q "peak RSS" "$work/bench.txt" || fail "bench: no peak RSS"
+"$aseplay" -C "$demo" --bench --frames 2 --threads 3 --size 320x200 >"$work/bench.txt" 2>/dev/null
+grep -q "threads: 3, size: 320x200" "$work/bench.txt" || fail "bench: no thread count and size"
+
+# Any thread count draws the same picture, at any size; the snapshot has the frame's size.
+for size in 640x480 1920x1080; do
+  for threads in 1 2 3 8; do
+    "$aseplay" -C "$demo" --headless --frames 4 --size "$size" --threads "$threads" \
+      --snapshot "$work/$size-$threads.png" >/dev/null 2>&1 || fail "--size $size --threads $threads failed"
+    cmp -s "$work/$size-1.png" "$work/$size-$threads.png" ||
+      fail "--size $size: $threads threads drew another picture than one"
+  done
+done
+# The PNG header's width and height: 0x780 by 0x438.
+[ "$(od -An -tx1 -j16 -N8 "$work/1920x1080-2.png" | tr -d ' \n')" = "0000078000000438" ] ||
+  fail "the snapshot is not 1920x1080"
 
 # Usage errors are not successes.
+for bad in 0x480 640 640x480x2 20000x10 -5x5; do
+  "$aseplay" --size "$bad" --headless >/dev/null 2>&1 && fail "--size $bad was accepted"
+done
+"$aseplay" --threads 0 --headless >/dev/null 2>&1 && fail "--threads 0 was accepted"
 "$aseplay" --frames 0 --headless >/dev/null 2>&1 && fail "--frames 0 was accepted"
 "$aseplay" -C "$work/no-such-dir" --headless >/dev/null 2>&1 && fail "a missing -C directory was accepted"
 
