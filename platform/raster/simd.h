@@ -93,6 +93,10 @@ inline I4 asInt(F4 a) {
 inline F4 asFloat(I4 a) {
     return _mm_castsi128_ps(a);
 }
+// Each lane shifted right, zeros coming in, by the count in the low 64 bits of `count`.
+inline I4 shiftRightLogical(I4 a, I4 count) {
+    return _mm_srl_epi32(a, count);
+}
 inline I4 truncateToInt(F4 a) {
     return _mm_cvttps_epi32(a);
 }
