@@ -9,6 +9,20 @@
 
 using sw::PixelLayout;
 
+// Where the channels sit in a 16-bit pixel: blue in the low 5 bits, green above it (5 or 6 bits
+// wide), red above green.
+struct ChannelLayout {
+    int redShift;
+    int greenShift;
+    int greenMax;  // 31 or 63
+    int redMax;
+    int blueMax;
+};
+constexpr ChannelLayout channelLayout(PixelLayout layout) {
+    return layout == PixelLayout::k555 ? ChannelLayout{10, 5, 31, 31, 31}
+                                       : ChannelLayout{11, 5, 63, 31, 31};
+}
+
 // Keeps the top bits of each channel, as the picture loaders do.
 constexpr std::uint16_t pack565(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return static_cast<std::uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));

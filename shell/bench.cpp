@@ -30,9 +30,11 @@ double peakResidentMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB on Linux
 }
 
-void printReport(std::vector<double> frameMs, double totalSeconds) {
+void printReport(const Options& options, std::vector<double> frameMs, double totalSeconds) {
     std::sort(frameMs.begin(), frameMs.end());
     const double rate = totalSeconds > 0 ? static_cast<double>(frameMs.size()) / totalSeconds : 0;
+    std::printf("threads: %d, size: %dx%d\n", drawingThreads(options), options.width,
+                options.height);
     std::printf("frames: %zu in %.3f s, %.1f frames/s\n", frameMs.size(), totalSeconds, rate);
     std::printf("frame time ms: p50 %.3f  p90 %.3f  p99 %.3f  max %.3f\n",
                 percentile(frameMs, 0.50), percentile(frameMs, 0.90), percentile(frameMs, 0.99),
@@ -53,7 +55,8 @@ int runBench(const Options& options) {
     const bool keepFrames = !options.snapshotPath.empty();
     if (FAILED(startUp(
             player, nullptr,
-            makeSoftwareDirectDrawCreate({sw::PixelLayout::k565, keepFrames ? &copies : nullptr}),
+            makeSoftwareDirectDrawCreate(
+                {sw::PixelLayout::k565, keepFrames ? &copies : nullptr, drawingThreads(options)}),
             options))) {
         std::fprintf(stderr,
                      "aseplay: cannot set up the display: the 3D device could not be "
@@ -72,7 +75,7 @@ int runBench(const Options& options) {
         frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - before).count());
     }
     const double total = std::chrono::duration<double>(Clock::now() - start).count();
-    printReport(std::move(frameMs), total);
+    printReport(options, std::move(frameMs), total);
     if (keepFrames && !writeSnapshot(copies, options.snapshotPath)) return kRunFailed;
     return 0;
 }

@@ -32,7 +32,8 @@ void describeModes(CLI::App& app, Options& options) {
     app.add_option("--export-obj", options.exportObjPath,
                    "Pose the scene at --frame and write it as a Wavefront OBJ file")
         ->option_text("FILE");
-    app.add_flag("--window", options.window, "Play in a 640x480 window instead of full screen");
+    app.add_flag("--window", options.window,
+                 "Play in a window of the frame's size instead of full screen");
     app.add_flag("!--no-vsync", options.vsync, "Do not wait for the display's refresh to flip");
     app.add_flag("--headless", options.headless, "Play without any window or display");
     app.add_flag("--bench", options.bench,
@@ -119,6 +120,34 @@ std::string plainUsageError(const CLI::ParseError& error) {
     return text;
 }
 
+// "WxH" within the largest frame the software display makes.
+std::string parseFrameSize(const std::string& text, Options& options) {
+    constexpr int kLargestSide = 16384;
+    int width = 0, height = 0;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &rest) != 2 || width < 1 ||
+        height < 1 || width > kLargestSide || height > kLargestSide)
+        return "expected WxH, each side 1 to 16384, e.g. 1920x1080";
+    options.width = width;
+    options.height = height;
+    return "";
+}
+
+void describeDrawing(CLI::App& app, Options& options) {
+    app.add_option_function<std::string>(
+           "--size", [&options](const std::string& text) { parseFrameSize(text, options); },
+           "Frame size in pixels (default 640x480)")
+        ->check([&options](const std::string& text) {
+            Options probe;
+            return parseFrameSize(text, probe);
+        })
+        ->option_text("WxH");
+    app.add_option("--threads", options.threads,
+                   "Drawing threads (default: every core; 1 draws on the main thread alone)")
+        ->check(CLI::Range(1, 64))
+        ->option_text("N");
+}
+
 bool enterDirectory(const std::string& directory) {
     if (directory.empty() || ::chdir(directory.c_str()) == 0) return true;
     std::fprintf(stderr, "aseplay: cannot enter directory %s: %s\n", directory.c_str(),
@@ -135,6 +164,7 @@ int main(int argc, char** argv) {
     describeModes(app, options);
     describePlayback(app, options);
     describeViewing(app, options);
+    describeDrawing(app, options);
     refuseModesTogether(app);
     app.set_version_flag("--version", "aseplay " ASEPLAY_VERSION);
     try {

@@ -18,7 +18,7 @@ struct Options {
     AnimationModel animation = AnimationModel::table;
     CameraChoice camera;
 
-    bool window = false;       // a 640x480 window instead of the full screen
+    bool window = false;       // a frame-sized window instead of the full screen
     bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)
     bool headless = false;     // no window and no display at all
     bool bench = false;        // render headless as fast as possible and report timings
@@ -26,4 +26,8 @@ struct Options {
     std::string snapshotPath;  // the last presented frame as PNG, written at the end
     std::string snapshotDir;   // every presented frame as DIR/frame-00000.png, ...
     bool quiet = false;        // no progress messages from the scene reader
+
+    int width = 640;  // --size: the frame's size in pixels
+    int height = 480;
+    int threads = 0;  // drawing threads; 0: every core
 };

@@ -52,6 +52,8 @@ SdlWindowConfig windowConfigFor(const Options& options) {
     config.fullScreen = !options.window;
     config.vsync = options.vsync;
     config.layout = kDisplayLayout;
+    config.frameWidth = options.width;
+    config.frameHeight = options.height;
     return config;
 }
 
@@ -105,8 +107,10 @@ int runPlayer(const Options& options) {
     FramePresenters presenters(screen, wantsSnapshots(options) ? &copies : nullptr);
 
     const HWND handle = window != nullptr ? window->handle() : nullptr;
-    if (FAILED(startUp(player, handle, makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters}),
-                       options))) {
+    if (FAILED(startUp(
+            player, handle,
+            makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters, drawingThreads(options)}),
+            options))) {
         reportSetupFailure("the 3D device could not be brought up");
         return kDisplaySetupFailed;
     }

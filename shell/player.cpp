@@ -6,6 +6,7 @@
 #include "ase/reader.h"
 #include "display/device_setup.h"
 #include "images/loaders.h"
+#include "platform/raster/raster.h"
 #include "prep/prepare.h"
 
 bool loadScene(Scene& scene, const std::string& path, std::FILE* messages) {
@@ -20,6 +21,8 @@ bool loadScene(Scene& scene, const std::string& path, std::FILE* messages) {
 
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files) {
+    player.display.screenWidth = files.width;
+    player.display.screenHeight = files.height;
     if (FAILED(setupDevice(player.display, window, directDrawCreate))) return E_FAIL;
     probeDisplayPixelFormat(player.display);
     loadPcxBackground(player.display, files.backgroundPath.c_str());
@@ -32,6 +35,10 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     if (!note.empty()) std::fprintf(stderr, "aseplay: %s\n", note.c_str());
     if (player.viewer.kind() != CameraKind::fixed) keepCounterClockwiseFaces(player.display);
     return DD_OK;
+}
+
+int drawingThreads(const Options& options) {
+    return options.threads > 0 ? options.threads : sw::everyCore();
 }
 
 int firstFrameToPlay(int requested, std::uint16_t lastFrame) {

@@ -29,12 +29,15 @@ struct Player {
 // to its end plays even without a geometry object.
 bool loadScene(Scene& scene, const std::string& path, std::FILE* messages);
 
-// After the scene is loaded and the window exists, in this order: device set-up, pixel-layout
-// probe, backdrop, texture. Returns E_FAIL, before either picture is opened, when the device
-// set-up fails; the loaders' own results are not examined (a missing picture leaves its slot
-// empty).
+// After the scene is loaded and the window exists, in this order (the frame size comes from the
+// options): device set-up, pixel-layout probe, backdrop, texture, then the animation model and the
+// camera. Returns E_FAIL, before either picture is opened, when the device set-up fails; the
+// loaders' own results are not examined (a missing picture leaves its slot empty).
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files);
+
+// The software display's drawing threads the options ask for (every core unless told).
+int drawingThreads(const Options& options);
 
 // The frame number to start at: `requested` within the scene's cycle 0 … lastFrame.
 int firstFrameToPlay(int requested, std::uint16_t lastFrame);

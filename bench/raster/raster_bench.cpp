@@ -106,6 +106,7 @@ Mesh tenThousandTriangleScene() {
     return mesh;
 }
 
+// Threads as the argument; the frame is finished in every iteration.
 void BM_Frame(benchmark::State& state) {
     Frame frame(640, 480);
     const rastertest::Texture texture = rastertest::checkerTexture(256, 256);
@@ -113,17 +114,18 @@ void BM_Frame(benchmark::State& state) {
     sw::RasterState s = rastertest::programState();
     s.texture = &view;
     const Mesh mesh = tenThousandTriangleScene();
-    sw::Rasterizer rasterizer;
+    sw::Rasterizer rasterizer(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         frame.clear(0, 0xFFFF);
         rasterizer.drawTriangleList(s, frame.color(), frame.depth(), mesh.data(),
                                     static_cast<std::uint32_t>(mesh.size()));
+        rasterizer.finish();
         benchmark::ClobberMemory();
     }
     state.counters["triangles"] = static_cast<double>(mesh.size() / 3);
     state.counters["frames/s"] =
         benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_Frame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame)->Arg(1)->Arg(2)->Arg(4)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

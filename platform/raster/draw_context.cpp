@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/pixel_format.h"
 #include "platform/raster/dither.h"
 #include "platform/raster/pixel_stage.h"
 
@@ -120,6 +121,9 @@ void prepareLighting(const RasterState& state, DrawContext& context) {
         anySpecular = anySpecular || l.specular[c] > 0;
     }
     l.power = m.power;
+    constexpr float kLargestWholePower = 64;
+    if (m.power >= 1 && m.power <= kLargestWholePower && m.power == std::floor(m.power))
+        l.wholePower = static_cast<int>(m.power);
     l.specularOn = state.specular && l.lightOn && m.power > 0 && anySpecular;
 
     eyeFromView(state.view, l.eye);
@@ -127,6 +131,12 @@ void prepareLighting(const RasterState& state, DrawContext& context) {
     const float* w = &state.world._11;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c) l.world[r][c] = w[r * 4 + c];
+}
+
+void setChannelMaxima(const ChannelLayout& channels, float (&maxima)[3]) {
+    maxima[0] = static_cast<float>(channels.redMax);
+    maxima[1] = static_cast<float>(channels.greenMax);
+    maxima[2] = static_cast<float>(channels.blueMax);
 }
 
 bool isPowerOfTwo(int n) {
@@ -149,21 +159,17 @@ void prepareTexture(const RasterState& state, DrawContext& context) {
     s.heightIsPow2 = isPowerOfTwo(t->height);
     s.period =
         s.mode == TextureAddress::kMirror ? 2.0f : (s.mode == TextureAddress::kWrap ? 1.0f : 0.0f);
-    const bool is565 = t->layout == PixelLayout::k565;
-    s.redShift = is565 ? 11 : 10;
-    s.greenMask = is565 ? 63 : 31;
-    s.channelMax[0] = 31;
-    s.channelMax[1] = is565 ? 63.0f : 31.0f;
-    s.channelMax[2] = 31;
+    const ChannelLayout channels = channelLayout(t->layout);
+    s.redShift = channels.redShift;
+    s.greenMask = channels.greenMax;
+    setChannelMaxima(channels, s.channelMax);
 }
 
 void prepareColourScales(const ColorTarget& color, DrawContext& context) {
     PixelTarget& t = context.target;
-    const bool is565 = color.layout == PixelLayout::k565;
-    t.redShift = is565 ? 11 : 10;
-    t.channelMax[0] = 31;
-    t.channelMax[1] = is565 ? 63.0f : 31.0f;
-    t.channelMax[2] = 31;
+    const ChannelLayout channels = channelLayout(color.layout);
+    t.redShift = channels.redShift;
+    setChannelMaxima(channels, t.channelMax);
     for (int c = 0; c < 3; ++c) {
         context.specularScale[c] = t.channelMax[c];
         context.diffuseScale[c] =

@@ -71,6 +71,7 @@ struct LightingSetup {
     bool specularOn = false;
     float specular[3] = {0, 0, 0};  // material specular * light colour
     float power = 0;
+    int wholePower = 0;        // the power when it is a small whole number (multiplied out), else 0
     float eye[3] = {0, 0, 0};  // camera position in world space
     bool worldIsIdentity = true;
     float world[4][3] = {};  // world matrix without its last column
@@ -105,10 +106,19 @@ struct PixelTarget {
     alignas(16) float ditherRows[4][4] = {};
 };
 
+// An inclusive pixel rectangle. Tiles start and end on multiples of 4 (except at the target's
+// right and bottom edge), so that the 4x4 blocks of the pixel stage never straddle two tiles.
+struct PixelBounds {
+    int minX = 0, minY = 0, maxX = -1, maxY = -1;
+};
+
 struct TriangleSetup;
 struct DrawContext;
 struct PixelConstants;
-using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&, const PixelConstants&);
+// Draws the pixels of a set-up triangle that lie inside `clip`. The arithmetic of each pixel does
+// not depend on `clip`, so a triangle drawn tile by tile gives the picture it gives in one go.
+using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&, const PixelConstants&,
+                             const PixelBounds& clip);
 
 struct DrawContext {
     alignas(16) float mvp[4][4] = {};  // world * view * projection

@@ -5,17 +5,13 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/raster/texture_address.h"
+#include "platform/raster/texture_sample.h"
 #include "platform/raster/triangle_setup.h"
 
 namespace sw {
 namespace {
 
 constexpr int kAllLanes = 0xF;
-
-// How texel coordinates are brought onto the texture; the power-of-two cases work on u and v
-// together in 16-bit lanes.
-enum class TexturePath { kNone, kMirrorPow2, kWrapPow2, kGeneral };
 
 // ---- 4-pixel loads and stores of 16-bit values; lanes outside `valid` are never touched ----
 
@@ -46,73 +42,6 @@ inline int laneMask(__m128i mask) {
     return _mm_movemask_ps(_mm_castsi128_ps(mask));
 }
 
-// floor() as int32. Out-of-range and NaN inputs give some int32 (the conversion's
-// 0x80000000), which every addressing path below maps onto the texture.
-inline __m128i floorToInt(__m128 coord) {
-    const __m128i truncated = _mm_cvttps_epi32(coord);
-    const __m128 roundedUp = _mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), coord);
-    return _mm_add_epi32(truncated, _mm_castps_si128(roundedUp));
-}
-
-inline __m128i addressScalar(__m128i index, int size, TextureAddress mode) {
-    alignas(16) std::int32_t lanes[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), index);
-    for (int& lane : lanes) lane = texelIndex(lane, size, mode);
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
-}
-
-inline __m128i addressGeneral(__m128i index, int size, TextureAddress mode) {
-    const __m128i inRange = _mm_and_si128(_mm_cmplt_epi32(index, _mm_set1_epi32(size)),
-                                          _mm_cmpgt_epi32(index, _mm_set1_epi32(-1)));
-    if (laneMask(inRange) == kAllLanes) return index;
-    return addressScalar(index, size, mode);
-}
-
-// Texel offsets (u + v * pitch) for four pixels.
-template <TexturePath kTex>
-inline __m128i texelOffsets(const PixelConstants& k, __m128 u, __m128 v) {
-    __m128i uv;
-    if constexpr (kTex == TexturePath::kGeneral) {
-        uv = _mm_or_si128(addressGeneral(floorToInt(u), k.width, k.mode),
-                          _mm_slli_epi32(addressGeneral(floorToInt(v), k.height, k.mode), 16));
-    } else {
-        // Coordinates were moved to >= 0 by whole periods, so truncation is floor; a value
-        // that rounding left just below 0 truncates to texel 0, where mirroring puts -1 too.
-        // With power-of-two sizes the low 16 bits of the index decide the texel.
-        const __m128i iu = _mm_cvttps_epi32(u);
-        const __m128i iv = _mm_cvttps_epi32(v);
-        uv = _mm_or_si128(_mm_and_si128(iu, _mm_set1_epi32(0xFFFF)), _mm_slli_epi32(iv, 16));
-        if constexpr (kTex == TexturePath::kMirrorPow2) {
-            const __m128i m = _mm_and_si128(uv, k.periodLow);
-            const __m128i flip = _mm_cmpeq_epi16(_mm_and_si128(m, k.sizeBits), k.sizeBits);
-            uv = _mm_xor_si128(m, _mm_and_si128(flip, k.periodLow));
-        } else {
-            uv = _mm_and_si128(uv, k.sizeLow);
-        }
-    }
-    return _mm_madd_epi16(uv, k.pitchPairs);
-}
-
-struct Texel {
-    __m128 r, g, b;  // channel values as stored: 0..31, or 0..63 for 6-bit green
-};
-
-template <TexturePath kTex>
-inline Texel sampleTexture(const PixelConstants& k, __m128 u, __m128 v) {
-    alignas(16) std::int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), texelOffsets<kTex>(k, u, v));
-    __m128i gathered = _mm_cvtsi32_si128(k.texels[at[0]]);
-    gathered = _mm_insert_epi16(gathered, k.texels[at[1]], 1);
-    gathered = _mm_insert_epi16(gathered, k.texels[at[2]], 2);
-    gathered = _mm_insert_epi16(gathered, k.texels[at[3]], 3);
-    const __m128i texels = _mm_unpacklo_epi16(gathered, _mm_setzero_si128());
-    Texel out;
-    out.r = _mm_cvtepi32_ps(_mm_and_si128(_mm_srl_epi32(texels, k.texRedShift), k.fiveBits));
-    out.g = _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(texels, 5), k.texGreenMask));
-    out.b = _mm_cvtepi32_ps(_mm_and_si128(texels, k.fiveBits));
-    return out;
-}
-
 // ---- one row of four pixels ----
 
 struct RowAttributes {
@@ -136,7 +65,7 @@ inline __m128i shadeColour(const PixelConstants& k, const RowAttributes& a, __m1
     __m128 g = _mm_mul_ps(a.g, w);
     __m128 b = _mm_mul_ps(a.b, w);
     if constexpr (kTex != TexturePath::kNone) {
-        const Texel t = sampleTexture<kTex>(k, _mm_mul_ps(a.u, w), _mm_mul_ps(a.v, w));
+        const Texel t = sampleTexture<kTex>(k.texture, _mm_mul_ps(a.u, w), _mm_mul_ps(a.v, w));
         r = _mm_mul_ps(r, t.r);
         g = _mm_mul_ps(g, t.g);
         b = _mm_mul_ps(b, t.b);
@@ -307,28 +236,36 @@ inline int scissorLanes(const PixelTarget& target, int bx) {
 }
 
 template <TexturePath kTex, bool kSpecular, bool kDepth>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelConstants& k) {
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelConstants& k,
+                       const PixelBounds& clip) {
     const PixelTarget& target = c.target;
     WalkConstants w;
     prepareWalk<kTex, kSpecular, kDepth>(t, w);
+    // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
+    // block's values come out of the same operations in any tile.
     const int firstBlockX = t.minX & ~3;
+    const int startX = std::max(firstBlockX, clip.minX & ~3);
+    const int endX = std::min(t.maxX, clip.maxX);
+    const int startY = std::max(t.minY & ~3, clip.minY & ~3);
+    const int endY = std::min(t.maxY, clip.maxY);
     const __m128i allLanes = _mm_set1_epi32(-1);
 
-    for (int by = t.minY & ~3; by <= t.maxY; by += 4) {
+    for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
         const int lastRow = std::min(by + 3, t.maxY);
         // Exact 64-bit edge values at the first block, stepped exactly from block to block;
         // the attributes of every block come from this row start by one multiply-add.
         std::int64_t e[3];
-        for (int i = 0; i < 3; ++i) e[i] = t.a[i] * firstBlockX + t.b[i] * firstRow + t.c[i];
+        for (int i = 0; i < 3; ++i) e[i] = t.a[i] * startX + t.b[i] * firstRow + t.c[i];
         const RowAttributes start = rowStart<kTex, kSpecular, kDepth>(t, w, firstBlockX, firstRow);
         const std::ptrdiff_t colorOffset =
             static_cast<std::ptrdiff_t>(firstRow) * target.colorPitch + firstBlockX;
         const std::ptrdiff_t depthOffset =
             static_cast<std::ptrdiff_t>(firstRow) * target.depthPitch + firstBlockX;
 
-        for (int bx = firstBlockX, n = 0; bx <= t.maxX; bx += 4, ++n) {
-            if (n > 0)
+        const int firstN = (startX - firstBlockX) >> 2;
+        for (int bx = startX, n = firstN; bx <= endX; bx += 4, ++n) {
+            if (n > firstN)
                 for (int i = 0; i < 3; ++i) e[i] += w.edgeBlock[i];
             if (e[0] + w.blockMax[0] < 0 || e[1] + w.blockMax[1] < 0 || e[2] + w.blockMax[2] < 0)
                 continue;
@@ -378,23 +315,7 @@ RasterizeFn selectForTexture(bool specular, bool depthTest) {
 
 }  // namespace
 
-PixelConstants::PixelConstants(const DrawContext& c) {
-    const TextureSampler& t = c.texture;
-    texels = t.texels;
-    width = t.width;
-    height = t.height;
-    mode = t.mode;
-    const auto pair = [](int low, int high) {
-        return _mm_set1_epi32(static_cast<std::int32_t>(
-            (static_cast<std::uint32_t>(high) << 16) | (static_cast<std::uint32_t>(low) & 0xFFFF)));
-    };
-    sizeLow = pair(t.width - 1, t.height - 1);
-    sizeBits = pair(t.width, t.height);
-    periodLow = pair(2 * t.width - 1, 2 * t.height - 1);
-    pitchPairs = pair(1, t.pitch);
-    texRedShift = _mm_cvtsi32_si128(t.redShift);
-    texGreenMask = _mm_set1_epi32(t.greenMask);
-    fiveBits = _mm_set1_epi32(31);
+PixelConstants::PixelConstants(const DrawContext& c) : texture(c.texture) {
     outRedShift = _mm_cvtsi32_si128(c.target.redShift);
     for (int i = 0; i < 3; ++i) channelMax[i] = _mm_set1_ps(c.target.channelMax[i]);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/raster/draw_context.h"
+#include "platform/raster/texture_sample.h"
 
 namespace sw {
 
@@ -15,15 +16,7 @@ struct PixelConstants {
     PixelConstants() = default;
     explicit PixelConstants(const DrawContext& context);
 
-    // texturing
-    const std::uint16_t* texels = nullptr;
-    int width = 0, height = 0;
-    TextureAddress mode = TextureAddress::kWrap;
-    __m128i sizeLow;     // (width - 1, height - 1) in the low and high 16 bits of each lane
-    __m128i sizeBits;    // (width, height)
-    __m128i periodLow;   // (2 * width - 1, 2 * height - 1)
-    __m128i pitchPairs;  // (1, pitch), for u + v * pitch
-    __m128i texRedShift, texGreenMask, fiveBits;
+    TextureConstants texture;
     // output
     __m128i outRedShift;
     __m128 channelMax[3];

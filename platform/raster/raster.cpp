@@ -1,100 +1,198 @@
 #include "platform/raster/raster.h"
 
-#include "platform/raster/clipper.h"
+#include <algorithm>
+#include <climits>
+#include <vector>
+
 #include "platform/raster/draw_context.h"
+#include "platform/raster/front_end.h"
 #include "platform/raster/pixel_stage.h"
-#include "platform/raster/triangle_setup.h"
-#include "platform/raster/vertex_stage.h"
+#include "platform/raster/tile_bins.h"
+#include "platform/raster/worker_pool.h"
 
 namespace sw {
+namespace {
 
-// Per-draw state and per-triangle scratch; nothing here allocates while drawing.
-struct Rasterizer::Impl {
-    DrawContext context;
-    PixelConstants pixel;
-    TriangleSetup setup;
+constexpr int kMaxThreads = 64;
+// Triangles per piece of front-end work; lists shorter than two pieces stay on the calling
+// thread, where waking the helpers would cost more than it saves.
+constexpr std::uint32_t kTrianglesPerPiece = 512;
 
-    void drawTriangle(const D3DVERTEX* in);
-    void drawUnclipped(const D3DVERTEX* in, ShadedVertex (&v)[3]);
-    void drawClipped(const D3DVERTEX* in, ShadedVertex (&v)[3], unsigned planes);
-    void lightTriangle(const D3DVERTEX* in, ShadedVertex (&v)[3]) const;
-    void rasterize(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+// Draws each triangle as soon as it is set up.
+class ImmediateSink final : public TriangleSink {
+  public:
+    void bind(const DrawContext& context, const PixelConstants& pixel) {
+        context_ = &context;
+        pixel_ = &pixel;
+    }
+    TriangleSetup& slot() override { return setup_; }
+    void commit(std::uint32_t) override {
+        context_->rasterize(setup_, *context_, *pixel_, kWholeTarget);
+    }
+
+  private:
+    static constexpr PixelBounds kWholeTarget{0, 0, INT_MAX, INT_MAX};
+    TriangleSetup setup_;
+    const DrawContext* context_ = nullptr;
+    const PixelConstants* pixel_ = nullptr;
 };
 
-void Rasterizer::Impl::lightTriangle(const D3DVERTEX* in, ShadedVertex (&v)[3]) const {
-    for (int i = 0; i < 3; ++i) lightVertex(context, in[i], v[i]);
-    if (!context.gouraud) {
-        copyColours(v[0], v[1]);
-        copyColours(v[0], v[2]);
+struct DrawRecord {
+    DrawContext context;
+    PixelConstants pixel;
+};
+
+// The memory a frame draws into; drawing into other memory finishes the frame first.
+struct TargetIdentity {
+    const void* color = nullptr;
+    const void* depth = nullptr;
+    int width = 0, height = 0, colorPitch = 0, depthPitch = 0;
+    bool operator==(const TargetIdentity&) const = default;
+};
+
+TargetIdentity identify(const ColorTarget& color, const DepthTarget* depth) {
+    TargetIdentity id{color.pixels, nullptr, color.width, color.height, color.pitch, 0};
+    if (depth != nullptr) {
+        id.depth = depth->depth;
+        id.depthPitch = depth->pitch;
+    }
+    return id;
+}
+
+}  // namespace
+
+struct Rasterizer::Impl {
+    explicit Impl(int threads) : pool(std::clamp(threads, 1, kMaxThreads)) {
+        bins.resize(static_cast<std::size_t>(pool.threads()));
+    }
+
+    void drawNow(const RasterState& state, const ColorTarget& color, const DepthTarget* depth,
+                 const D3DVERTEX* vertices, std::uint32_t triangles);
+    void drawIntoTiles(const RasterState& state, const ColorTarget& color, const DepthTarget* depth,
+                       const D3DVERTEX* vertices, std::uint32_t triangles);
+    void startFrame(const ColorTarget& color, const DepthTarget* depth);
+    void drawTile(int tile) const;
+    void finish();
+
+    WorkerPool pool;
+    // One thread: the draw's state and the sink that rasterizes at once.
+    DrawRecord now;
+    ImmediateSink immediate;
+    // More threads: the state of every draw of the frame, and each worker's bins.
+    std::vector<DrawRecord> draws;
+    std::size_t drawCount = 0;
+    std::vector<TriangleBins> bins;
+    TileGrid grid;
+    TargetIdentity target;
+    std::uint32_t nextOrder = 0;
+};
+
+void Rasterizer::Impl::drawNow(const RasterState& state, const ColorTarget& color,
+                               const DepthTarget* depth, const D3DVERTEX* vertices,
+                               std::uint32_t triangles) {
+    if (!prepareDrawContext(state, color, depth, now.context)) return;
+    now.pixel = PixelConstants(now.context);
+    immediate.bind(now.context, now.pixel);
+    drawTriangles(now.context, immediate, vertices, 0, triangles, 0);
+}
+
+void Rasterizer::Impl::startFrame(const ColorTarget& color, const DepthTarget* depth) {
+    target = identify(color, depth);
+    grid = TileGrid(color.width, color.height);
+    for (TriangleBins& b : bins) b.reset(grid);
+    nextOrder = 0;
+}
+
+void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget& color,
+                                     const DepthTarget* depth, const D3DVERTEX* vertices,
+                                     std::uint32_t triangles) {
+    if (drawCount > 0 &&
+        (!(identify(color, depth) == target) || nextOrder > UINT32_MAX - triangles))
+        finish();
+    if (drawCount == draws.size()) draws.resize(draws.size() + 16);
+    DrawRecord& record = draws[drawCount];
+    if (!prepareDrawContext(state, color, depth, record.context)) return;
+    record.pixel = PixelConstants(record.context);
+    if (drawCount == 0) startFrame(color, depth);
+    const auto draw = static_cast<std::uint32_t>(drawCount++);
+    const std::uint32_t orderBase = nextOrder;
+    nextOrder += triangles;
+
+    const std::uint32_t pieces = (triangles + kTrianglesPerPiece - 1) / kTrianglesPerPiece;
+    auto piece = [&](int index, int worker) {
+        TriangleBins& sink = bins[static_cast<std::size_t>(worker)];
+        sink.setDraw(draw);
+        const std::uint32_t first = static_cast<std::uint32_t>(index) * kTrianglesPerPiece;
+        drawTriangles(record.context, sink, vertices, first,
+                      std::min(kTrianglesPerPiece, triangles - first), orderBase);
+    };
+    if (pieces < 2) {
+        for (std::uint32_t i = 0; i < pieces; ++i) piece(static_cast<int>(i), 0);
+    } else {
+        // A fixed split: a repeated frame then fills each worker's storage as before.
+        pool.forEach(static_cast<int>(pieces), piece, WorkerPool::Split::kInterleaved);
     }
 }
 
-void Rasterizer::Impl::rasterize(const ScreenVertex& a, const ScreenVertex& b,
-                                 const ScreenVertex& c) {
-    if (setupTriangle(context, a, b, c, setup)) context.rasterize(setup, context, pixel);
-}
-
-// Wholly inside the guard band: cull on the snapped positions before paying for lighting.
-void Rasterizer::Impl::drawUnclipped(const D3DVERTEX* in, ShadedVertex (&v)[3]) {
-    ScreenVertex s[3];
-    float invW[3];
-    for (int i = 0; i < 3; ++i)
-        if (!projectPosition(context, v[i], s[i], invW[i])) return;
-    if (isCulled(screenArea(s[0], s[1], s[2]), context.cull)) return;
-    lightTriangle(in, v);
-    shiftTexturePeriods(context, v, 3);
-    for (int i = 0; i < 3; ++i) projectAttributes(context, v[i], invW[i], s[i]);
-    rasterize(s[0], s[1], s[2]);
-}
-
-// Crosses the near plane or the guard band: clip, then draw the polygon as a fan. Every fan
-// triangle keeps the orientation of the original, so each is culled on its own.
-void Rasterizer::Impl::drawClipped(const D3DVERTEX* in, ShadedVertex (&v)[3], unsigned planes) {
-    lightTriangle(in, v);
-    ShadedVertex polygon[kMaxClippedVertices];
-    const int count = clipTriangle(context, v, planes, polygon);
-    if (count > 0) shiftTexturePeriods(context, polygon, count);
-    ScreenVertex s[kMaxClippedVertices];
-    for (int i = 0; i < count; ++i) {
-        float invW;
-        if (!isFinitePosition(polygon[i]) || !projectPosition(context, polygon[i], s[i], invW))
-            return;
-        projectAttributes(context, polygon[i], invW, s[i]);
-    }
-    for (int i = 1; i + 1 < count; ++i) {
-        if (isCulled(screenArea(s[0], s[i], s[i + 1]), context.cull)) continue;
-        rasterize(s[0], s[i], s[i + 1]);
+// Merges the workers' entries of the tile by submission order: each worker's list is already
+// in that order, and the triangles of one source triangle are all in one list.
+void Rasterizer::Impl::drawTile(int tile) const {
+    const PixelBounds clip = grid.bounds(tile);
+    const int workers = static_cast<int>(bins.size());
+    std::size_t at[kMaxThreads] = {};
+    for (;;) {
+        int from = -1;
+        std::uint32_t lowest = 0;
+        for (int w = 0; w < workers; ++w) {
+            const std::vector<BinEntry>& list = bins[w].tile(tile);
+            if (at[w] < list.size() && (from < 0 || list[at[w]].order < lowest)) {
+                from = w;
+                lowest = list[at[w]].order;
+            }
+        }
+        if (from < 0) return;
+        const BinEntry entry = bins[from].tile(tile)[at[from]++];
+        const BinnedTriangle& t = bins[from].triangle(entry.triangle);
+        const DrawRecord& record = draws[t.draw];
+        record.context.rasterize(t.setup, record.context, record.pixel, clip);
     }
 }
 
-void Rasterizer::Impl::drawTriangle(const D3DVERTEX* in) {
-    ShadedVertex v[3];
-    unsigned all = ~0u;
-    unsigned any = 0;
-    for (int i = 0; i < 3; ++i) {
-        unsigned code;
-        if (!transformToClip(context, in[i], v[i], code)) return;
-        all &= code;
-        any |= code;
-    }
-    if (all != 0) return;  // wholly outside one plane
-    if ((any & kClipMask) == 0)
-        drawUnclipped(in, v);
-    else
-        drawClipped(in, v, any & kClipMask);
+void Rasterizer::Impl::finish() {
+    if (drawCount == 0) return;
+    auto tileTask = [this](int tile, int) { drawTile(tile); };
+    pool.forEach(grid.count(), tileTask);
+    drawCount = 0;
 }
 
-Rasterizer::Rasterizer() : impl_(std::make_unique<Impl>()) {}
+Rasterizer::Rasterizer(int threads) : impl_(std::make_unique<Impl>(threads)) {}
 Rasterizer::~Rasterizer() = default;
+
+int Rasterizer::threads() const {
+    return impl_->pool.threads();
+}
 
 void Rasterizer::drawTriangleList(const RasterState& state, const ColorTarget& color,
                                   const DepthTarget* depth, const D3DVERTEX* vertices,
                                   std::uint32_t vertexCount) {
     if (vertices == nullptr || vertexCount < 3) return;
-    if (!prepareDrawContext(state, color, depth, impl_->context)) return;
-    impl_->pixel = PixelConstants(impl_->context);
     const std::uint32_t triangles = vertexCount / 3;
-    for (std::uint32_t t = 0; t < triangles; ++t) impl_->drawTriangle(vertices + 3 * t);
+    if (impl_->pool.threads() == 1)
+        impl_->drawNow(state, color, depth, vertices, triangles);
+    else
+        impl_->drawIntoTiles(state, color, depth, vertices, triangles);
+}
+
+void Rasterizer::finish() {
+    impl_->finish();
+}
+
+bool Rasterizer::hasUnfinishedDrawing() const {
+    return impl_->drawCount > 0;
+}
+
+int everyCore() {
+    return coreCount();
 }
 
 }  // namespace sw

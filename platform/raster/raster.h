@@ -74,12 +74,21 @@ struct RasterState {
 };
 
 // Holds the scratch storage of the pipeline, so that drawing allocates nothing once warmed up.
+//
+// With one thread every triangle is drawn on the calling thread before drawTriangleList returns.
+// With more, drawTriangleList runs the vertex work (spread over the threads for large lists) and
+// sorts the triangles into tiles of the colour target; finish() then draws the tiles in parallel,
+// each in submission order, so the picture is the same bit for bit at any thread count. The
+// vertices are not needed after drawTriangleList returns; the targets and textures must stay
+// until finish().
 class Rasterizer {
   public:
-    Rasterizer();
-    ~Rasterizer();
+    explicit Rasterizer(int threads = 1);
+    ~Rasterizer();  // drops drawing that was not finished
     Rasterizer(const Rasterizer&) = delete;
     Rasterizer& operator=(const Rasterizer&) = delete;
+
+    int threads() const;
 
     // Draws vertexCount / 3 triangles; a trailing partial triangle is ignored. depth may be null
     // (no depth test or write).
@@ -87,9 +96,16 @@ class Rasterizer {
                           const DepthTarget* depth, const D3DVERTEX* vertices,
                           std::uint32_t vertexCount);
 
+    // Brings every triangle drawn so far into the targets.
+    void finish();
+    bool hasUnfinishedDrawing() const;
+
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The thread count that stands for every core of the machine.
+int everyCore();
 
 }  // namespace sw

@@ -1,9 +1,9 @@
 #include "platform/raster/triangle_setup.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <utility>
+
+#include "platform/raster/simd.h"
 
 namespace sw {
 namespace {
@@ -54,18 +54,14 @@ void setupGradients(const ScreenVertex& v0, const ScreenVertex& v1, const Screen
     s.refX = static_cast<float>(v0.fx) * kToPixels;
     s.refY = static_cast<float>(v0.fy) * kToPixels;
 
-    const __m128 vDx1 = _mm_set1_ps(dx1), vDy1 = _mm_set1_ps(dy1);
-    const __m128 vDx2 = _mm_set1_ps(dx2), vDy2 = _mm_set1_ps(dy2);
-    const __m128 vInv = _mm_set1_ps(invArea);
+    using simd::F4;
     for (int i = 0; i < slots; i += 4) {
-        const __m128 a0 = _mm_load_ps(v0.attr + i);
-        const __m128 d1 = _mm_sub_ps(_mm_load_ps(v1.attr + i), a0);
-        const __m128 d2 = _mm_sub_ps(_mm_load_ps(v2.attr + i), a0);
-        const __m128 ddx = _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d1, vDy2), _mm_mul_ps(d2, vDy1)), vInv);
-        const __m128 ddy = _mm_mul_ps(_mm_sub_ps(_mm_mul_ps(d2, vDx1), _mm_mul_ps(d1, vDx2)), vInv);
-        _mm_store_ps(s.base + i, a0);
-        _mm_store_ps(s.ddx + i, ddx);
-        _mm_store_ps(s.ddy + i, ddy);
+        const F4 a0 = F4::load(v0.attr + i);
+        const F4 d1 = F4::load(v1.attr + i) - a0;
+        const F4 d2 = F4::load(v2.attr + i) - a0;
+        a0.store(s.base + i);
+        ((d1 * F4(dy2) - d2 * F4(dy1)) * F4(invArea)).store(s.ddx + i);
+        ((d2 * F4(dx1) - d1 * F4(dx2)) * F4(invArea)).store(s.ddy + i);
     }
 }
 

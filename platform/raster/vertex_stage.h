@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/raster/draw_context.h"
+#include "platform/raster/simd.h"
 
 namespace sw {
 
@@ -52,55 +53,98 @@ inline bool transformToClip(const DrawContext& c, const D3DVERTEX& in, ShadedVer
     return true;
 }
 
-// Clamps to 0..1; NaN becomes 0.
-inline float saturate(float x) {
-    return x > 0 ? (x < 1 ? x : 1) : 0;
-}
-
 inline float finiteOrZero(float x) {
     return std::isfinite(x) ? x : 0.0f;
 }
 
-// Specular term of the local-viewer model: (N.H)^power with H = normalize(normalize(eye - P) + L).
-inline float specularFactor(const LightingSetup& l, const float position[3],
-                            const float normal[3]) {
-    float view[3] = {l.eye[0] - position[0], l.eye[1] - position[1], l.eye[2] - position[2]};
-    const float viewLength = std::sqrt(view[0] * view[0] + view[1] * view[1] + view[2] * view[2]);
-    if (!(viewLength > 0)) return 0;
-    float half[3];
-    for (int i = 0; i < 3; ++i) half[i] = view[i] / viewLength + l.toLight[i];
-    const float halfLength = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
-    if (!(halfLength > 0)) return 0;
-    const float nDotH =
-        (normal[0] * half[0] + normal[1] * half[1] + normal[2] * half[2]) / halfLength;
-    if (!(nDotH > 0)) return 0;
-    return std::pow(nDotH, l.power);
+// Clamps to 0..1; NaN becomes 0.
+inline simd::F4 saturate(simd::F4 x) {
+    return simd::min(simd::max(x, simd::F4::zero()), simd::F4(1.0f));
 }
 
-// Lights the vertex (colours land pre-scaled for the pixel stage) and copies its texture
-// coordinates. Normals are used as given, without renormalising.
-inline void lightVertex(const DrawContext& c, const D3DVERTEX& in, ShadedVertex& out) {
+// x to a whole power by repeated squaring: x^10 = x^2 * x^8.
+inline simd::F4 wholePower(simd::F4 x, int power) {
+    simd::F4 result(1.0f);
+    for (simd::F4 square = x; power > 0; power >>= 1, square *= square)
+        if (power & 1) result *= square;
+    return result;
+}
+
+inline simd::F4 power(simd::F4 x, const LightingSetup& l) {
+    if (l.wholePower > 0) return wholePower(x, l.wholePower);
+    alignas(16) float lanes[4];
+    x.store(lanes);
+    for (float& lane : lanes) lane = std::pow(lane, l.power);
+    return simd::F4::load(lanes);
+}
+
+// Four vertices in lanes: world-space positions and normals.
+struct VertexLanes {
+    simd::F4 p[3], n[3];
+};
+
+// Specular term of the local-viewer model: (N.H)^power with H = normalize(normalize(eye - P) + L);
+// 0 where a length or N.H is not positive.
+inline simd::F4 specularFactors(const LightingSetup& l, const VertexLanes& v) {
+    using simd::F4;
+    F4 view[3];
+    for (int i = 0; i < 3; ++i) view[i] = F4(l.eye[i]) - v.p[i];
+    const F4 viewLength = simd::sqrt(view[0] * view[0] + view[1] * view[1] + view[2] * view[2]);
+    F4 half[3];
+    for (int i = 0; i < 3; ++i) half[i] = view[i] / viewLength + F4(l.toLight[i]);
+    const F4 halfLength = simd::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+    const F4 nDotH = (v.n[0] * half[0] + v.n[1] * half[1] + v.n[2] * half[2]) / halfLength;
+    const F4 usable = (viewLength > F4::zero()) & (halfLength > F4::zero()) & (nDotH > F4::zero());
+    return power(nDotH, l) & usable;
+}
+
+// The triangle's corners in lanes 0 to 2, moved into world space.
+inline VertexLanes worldCorners(const LightingSetup& l, const D3DVERTEX* in) {
+    using simd::F4;
+    VertexLanes v;
+    v.p[0] = F4::lanes(in[0].x, in[1].x, in[2].x, 0);
+    v.p[1] = F4::lanes(in[0].y, in[1].y, in[2].y, 0);
+    v.p[2] = F4::lanes(in[0].z, in[1].z, in[2].z, 0);
+    v.n[0] = F4::lanes(in[0].nx, in[1].nx, in[2].nx, 0);
+    v.n[1] = F4::lanes(in[0].ny, in[1].ny, in[2].ny, 0);
+    v.n[2] = F4::lanes(in[0].nz, in[1].nz, in[2].nz, 0);
+    if (l.worldIsIdentity) return v;
+    const float(&w)[4][3] = l.world;
+    VertexLanes out;
+    for (int i = 0; i < 3; ++i) {
+        out.n[i] = v.n[0] * F4(w[0][i]) + v.n[1] * F4(w[1][i]) + v.n[2] * F4(w[2][i]);
+        out.p[i] = v.p[0] * F4(w[0][i]) + v.p[1] * F4(w[1][i]) + v.p[2] * F4(w[2][i]) + F4(w[3][i]);
+    }
+    return out;
+}
+
+// Lights the triangle's three corners together (colours land pre-scaled for the pixel stage)
+// and copies their texture coordinates. Normals are used as given, without renormalising.
+inline void lightCorners(const DrawContext& c, const D3DVERTEX* in, ShadedVertex (&out)[3]) {
+    using simd::F4;
     const LightingSetup& l = c.lighting;
-    float normal[3] = {in.nx, in.ny, in.nz};
-    float position[3] = {in.x, in.y, in.z};
-    if (!l.worldIsIdentity) {
-        const float(&w)[4][3] = l.world;
-        for (int i = 0; i < 3; ++i) {
-            normal[i] = in.nx * w[0][i] + in.ny * w[1][i] + in.nz * w[2][i];
-            position[i] = in.x * w[0][i] + in.y * w[1][i] + in.z * w[2][i] + w[3][i];
+    const VertexLanes v = worldCorners(l, in);
+    F4 nDotL = F4::zero();
+    if (l.lightOn)
+        nDotL = v.n[0] * F4(l.toLight[0]) + v.n[1] * F4(l.toLight[1]) + v.n[2] * F4(l.toLight[2]);
+    const F4 lit = nDotL > F4::zero();
+    const F4 lambert = nDotL & lit;
+    F4 specular = F4::zero();
+    if (l.specularOn && (simd::bits(lit) & 7) != 0) specular = specularFactors(l, v) & lit;
+    for (int i = 0; i < 3; ++i) {
+        alignas(16) float diffuse[4], highlight[4];
+        (saturate(F4(l.base[i]) + F4(l.diffuse[i]) * lambert) * F4(c.diffuseScale[i]))
+            .store(diffuse);
+        (saturate(F4(l.specular[i]) * specular) * F4(c.specularScale[i])).store(highlight);
+        for (int k = 0; k < 3; ++k) {
+            out[k].diffuse[i] = diffuse[k];
+            out[k].specular[i] = highlight[k];
         }
     }
-    float nDotL = 0;
-    if (l.lightOn)
-        nDotL = normal[0] * l.toLight[0] + normal[1] * l.toLight[1] + normal[2] * l.toLight[2];
-    const float lambert = nDotL > 0 ? nDotL : 0.0f;
-    const float specular = (l.specularOn && nDotL > 0) ? specularFactor(l, position, normal) : 0.0f;
-    for (int i = 0; i < 3; ++i) {
-        out.diffuse[i] = saturate(l.base[i] + l.diffuse[i] * lambert) * c.diffuseScale[i];
-        out.specular[i] = saturate(l.specular[i] * specular) * c.specularScale[i];
+    for (int k = 0; k < 3; ++k) {
+        out[k].u = finiteOrZero(in[k].tu);
+        out[k].v = finiteOrZero(in[k].tv);
     }
-    out.u = finiteOrZero(in.tu);
-    out.v = finiteOrZero(in.tv);
 }
 
 // Flat shading takes the colours of the triangle's first vertex.

@@ -45,12 +45,14 @@ SoftwareDevice::SoftwareDevice(std::shared_ptr<DisplayContext> context, IDirect3
       renderTarget_(renderTarget),
       world_(kIdentity),
       view_(kIdentity),
-      projection_(kIdentity) {
+      projection_(kIdentity),
+      rasterizer_(context_->config.threads) {
     d3d_->AddRef();
     renderTarget_->AddRef();
 }
 
 SoftwareDevice::~SoftwareDevice() {
+    if (context_->unfinished == static_cast<UnfinishedDrawing*>(this)) context_->finishDrawing();
     for (SoftwareViewport* viewport : viewports_) {
         viewport->setDevice(nullptr);
         viewport->Release();
@@ -158,6 +160,7 @@ HRESULT SoftwareDevice::BeginScene() {
 
 HRESULT SoftwareDevice::EndScene() {
     if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
+    context_->finishDrawing();
     inScene_ = false;
     return D3D_OK;
 }
@@ -256,9 +259,28 @@ HRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat,
     if (depth != nullptr) {
         depthTarget = {depth->pixels(), depth->pitch(), depth->width(), depth->height()};
     }
+    // Another device's triangles go first; this device's own may stay unfinished.
+    if (context_->unfinished != static_cast<UnfinishedDrawing*>(this)) context_->finishDrawing();
     rasterizer_.drawTriangleList(state, color, depth != nullptr ? &depthTarget : nullptr,
                                  static_cast<const D3DVERTEX*>(vertices), vertexCount);
+    if (rasterizer_.hasUnfinishedDrawing()) {
+        context_->unfinished = this;
+        keepTextureUntilFinished();
+    }
     return D3D_OK;
+}
+
+void SoftwareDevice::keepTextureUntilFinished() {
+    if (texture_ == nullptr) return;
+    if (!texturesInUse_.empty() && texturesInUse_.back() == texture_) return;
+    texturesInUse_.push_back(texture_);
+    texture_->AddRef();
+}
+
+void SoftwareDevice::finishDrawing() {
+    rasterizer_.finish();
+    for (SoftwareSurface* texture : texturesInUse_) texture->Release();
+    texturesInUse_.clear();
 }
 
 HRESULT SoftwareDevice::GetCaps(D3DDEVICEDESC* hardware, D3DDEVICEDESC* software) {

@@ -11,7 +11,7 @@
 #include "platform/software/scene_objects.h"
 #include "platform/software/surface.h"
 
-class SoftwareDevice final : public ComObject<IDirect3DDevice3> {
+class SoftwareDevice final : public ComObject<IDirect3DDevice3>, private UnfinishedDrawing {
   public:
     SoftwareDevice(std::shared_ptr<DisplayContext> context, IDirect3D3* d3d,
                    SoftwareSurface* renderTarget);
@@ -36,6 +36,8 @@ class SoftwareDevice final : public ComObject<IDirect3DDevice3> {
   private:
     ~SoftwareDevice() override;
 
+    void finishDrawing() override;
+    void keepTextureUntilFinished();
     void gatherState(sw::RasterState& state, sw::TextureView& texture) const;
     void gatherMaterial(sw::RasterState& state) const;
     void gatherLight(sw::RasterState& state) const;
@@ -61,4 +63,6 @@ class SoftwareDevice final : public ComObject<IDirect3DDevice3> {
     bool specular_ = false;
     bool inScene_ = false;
     sw::Rasterizer rasterizer_;
+    // Textures that unfinished drawing still reads; each holds a reference until it is finished.
+    std::vector<SoftwareSurface*> texturesInUse_;
 };

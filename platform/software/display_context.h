@@ -8,10 +8,29 @@
 
 class SoftwareMaterial;
 
+// A device whose triangles may not all have reached its targets yet (drawing on several threads).
+class UnfinishedDrawing {
+  public:
+    virtual void finishDrawing() = 0;
+
+  protected:
+    ~UnfinishedDrawing() = default;
+};
+
 struct DisplayContext {
     SoftwareDisplayConfig config;
     int displayWidth = 640;
     int displayHeight = 480;
+
+    // Every operation that reads or writes pixels calls finishDrawing() first, so that it sees
+    // (and changes) the picture as if each triangle had been drawn when it was submitted.
+    UnfinishedDrawing* unfinished = nullptr;
+    void finishDrawing() {
+        if (unfinished == nullptr) return;
+        UnfinishedDrawing* drawing = unfinished;
+        unfinished = nullptr;
+        drawing->finishDrawing();
+    }
 
     std::map<D3DMATERIALHANDLE, SoftwareMaterial*> materials;  // not owned
     D3DMATERIALHANDLE nextMaterialHandle = 1;

@@ -130,6 +130,7 @@ HRESULT SoftwareViewport::Clear2(DWORD rectCount, D3DRECT* rects, DWORD flags, D
     SoftwareSurface& target = device_->renderTarget();
     SoftwareSurface* depth = target.attachedZBuffer();
     if (target.isBusy() || (depth != nullptr && depth->isBusy())) return DDERR_SURFACEBUSY;
+    target.finishDrawing();
     const std::uint16_t pixel = colorValue(target.layout(), color);
     const std::uint16_t depthFill = depthValue(z);
     for (DWORD i = 0; i < rectCount; ++i) {

@@ -8,6 +8,7 @@
 struct SoftwareDisplayConfig {
     sw::PixelLayout layout = sw::PixelLayout::k565;  // the display's 16-bit layout
     Presenter* presenter = nullptr;                  // gets every flipped frame; may be null
+    int threads = 1;  // drawing threads of each 3D device (1: all on the calling thread)
 };
 
 // The software DirectDrawCreate: a display object whose surfaces use config's layout and whose

@@ -191,6 +191,7 @@ HRESULT SoftwareSurface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDLE) {
     PixelRect area;
     if (!rectFromRECT(rect, area)) return DDERR_INVALIDRECT;
     if (dcOut_) return DDERR_SURFACEBUSY;
+    context_->finishDrawing();
     describe(*desc);
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = pixels_.data() + static_cast<std::size_t>(area.y) * width_ + area.x;
@@ -215,6 +216,7 @@ HRESULT SoftwareSurface::Blt(RECT* destRect, IDirectDrawSurface4* source, RECT* 
     PixelRect to;
     if (!rectFromRECT(destRect, to)) return DDERR_INVALIDRECT;
     if (isBusy()) return DDERR_SURFACEBUSY;
+    context_->finishDrawing();
     if ((flags & DDBLT_COLORFILL) != 0) return colorFill(to, effects);
     SoftwareSurface* from = asSoftwareSurface(source);
     if (from == nullptr) return DDERR_INVALIDPARAMS;
@@ -261,6 +263,7 @@ HRESULT SoftwareSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface4* source, 
         return DDERR_INVALIDRECT;
     }
     if (isBusy() || from->isBusy()) return DDERR_SURFACEBUSY;
+    context_->finishDrawing();
     copyRect(from->constBuffer(), area, buffer(), static_cast<int>(x), static_cast<int>(y));
     return DD_OK;
 }
@@ -276,6 +279,7 @@ HRESULT SoftwareSurface::Flip(IDirectDrawSurface4* override, DWORD) {
     if (back == nullptr) return DDERR_NOTFLIPPABLE;
     if (override != nullptr && asSoftwareSurface(override) != back) return DDERR_INVALIDPARAMS;
     if (isBusy() || back->isBusy()) return DDERR_SURFACEBUSY;
+    context_->finishDrawing();
     // Swapping the stores is the flip: the finished frame becomes the visible one.
     pixels_.swap(back->pixels_);
     present();
@@ -293,6 +297,7 @@ HRESULT SoftwareSurface::GetDC(HDC* dc) {
     *dc = nullptr;
     if (isZBuffer()) return DDERR_CANTCREATEDC;
     if (isBusy()) return DDERR_SURFACEBUSY;
+    context_->finishDrawing();
     dcOut_ = true;
     *dc = static_cast<DeviceContext*>(this);
     return DD_OK;

@@ -45,6 +45,8 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     bool isZBuffer() const { return (caps_.dwCaps & DDSCAPS_ZBUFFER) != 0; }
     bool isBusy() const { return locks_ > 0 || dcOut_; }
     PixelLayout layout() const { return layout_; }
+    // Brings the display's unfinished drawing into its surfaces.
+    void finishDrawing() { context_->finishDrawing(); }
     // The attached Z-buffer, if any (not a new reference).
     SoftwareSurface* attachedZBuffer() const;
 

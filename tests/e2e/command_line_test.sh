@@ -70,6 +70,21 @@ expect_no_display "x11 named" env SDL_VIDEODRIVER=x11 "$aseplay" -C "$demo" --qu
 grep -q "frames/s" "$work/bench.txt" || fail "bench: no frames/s"
 grep -q "p50 .* p90 .* p99 .* max" "$work/bench.txt" || fail "bench: no percentiles"
 grep -q "peak RSS" "$work/bench.txt" || fail "bench: no peak RSS"
+"$aseplay" -C "$demo" --bench --frames 2 --threads 3 --size 320x200 >"$work/bench.txt" 2>/dev/null
+grep -q "threads: 3, size: 320x200" "$work/bench.txt" || fail "bench: no thread count and size"
+
+# Any thread count draws the same picture, at any size; the snapshot has the frame's size.
+for size in 640x480 1920x1080; do
+  for threads in 1 2 3 8; do
+    "$aseplay" -C "$demo" --headless --frames 4 --size "$size" --threads "$threads" \
+      --snapshot "$work/$size-$threads.png" >/dev/null 2>&1 || fail "--size $size --threads $threads failed"
+    cmp -s "$work/$size-1.png" "$work/$size-$threads.png" ||
+      fail "--size $size: $threads threads drew another picture than one"
+  done
+done
+# The PNG header's width and height: 0x780 by 0x438.
+[ "$(od -An -tx1 -j16 -N8 "$work/1920x1080-2.png" | tr -d ' \n')" = "0000078000000438" ] ||
+  fail "the snapshot is not 1920x1080"
 
 # Usage errors are not successes, and each says in one line what is wrong.
 while IFS='|' read -r args message; do
@@ -90,6 +105,10 @@ done <<'CASES'
 --export-obj x.obj --bench|--export-obj cannot be used with --bench
 zz.ase --scene zz.ase|--scene cannot be used with SCENE
 CASES
+for bad in 0x480 640 640x480x2 20000x10 -5x5; do
+  "$aseplay" -C "$demo" --size "$bad" --headless >/dev/null 2>&1 && fail "--size $bad was accepted"
+done
+"$aseplay" -C "$demo" --threads 0 --headless >/dev/null 2>&1 && fail "--threads 0 was accepted"
 "$aseplay" -C "$work/no-such-dir" --headless >/dev/null 2>&1 && fail "a missing -C directory was accepted"
 [[ "$("$aseplay" --version)" =~ ^aseplay\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $("$aseplay" --version)"
 

@@ -25,7 +25,7 @@ D3DVERTEX at(const Frame& frame, float sx, float sy, float z = 0.5f) {
 std::vector<int> writeCounts(const Mesh& mesh, int width, int height, bool reverseWinding) {
     Frame frame(width, height);
     const sw::RasterState state = rastertest::flatState(width, height);
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     std::vector<int> counts(static_cast<std::size_t>(width) * height, 0);
     for (std::size_t t = 0; t + 2 < mesh.size(); t += 3) {
         D3DVERTEX tri[3] = {mesh[t], mesh[t + 1], mesh[t + 2]};
@@ -146,7 +146,7 @@ TEST(FillRule, DrawingTheMeshInOneCallCoversTheSamePixels) {
     const Mesh mesh = jitteredGrid(frame, 3.3f, 5.7f, 60.2f, 58.9f, 7, 0.2f, false, 9);
     const auto counts = writeCounts(mesh, 64, 64, false);
     frame.clear(kBackground);
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(rastertest::flatState(64, 64), frame.color(), frame.depth(),
                                 mesh.data(), static_cast<std::uint32_t>(mesh.size()));
     for (int y = 0; y < 64; ++y)
@@ -161,7 +161,7 @@ int drawnPixels(sw::CullMode cull, float x0, float y0, float x1, float y1, float
     sw::RasterState state = rastertest::flatState(32, 32);
     state.cull = cull;
     const D3DVERTEX tri[3] = {at(frame, x0, y0), at(frame, x1, y1), at(frame, x2, y2)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(state, frame.color(), frame.depth(), tri, 3);
     int n = 0;
     for (int y = 0; y < 32; ++y)
@@ -200,7 +200,7 @@ TEST(Culling, DefaultStateKeepsTheFacesTurnedTowardsTheCamera) {
         frame.clear(kBackground);
         sw::RasterState state = rastertest::programState(64, 48);
         state.cull = cull;
-        sw::Rasterizer rasterizer;
+        rastertest::Rasterizer rasterizer;
         rasterizer.drawTriangleList(state, frame.color(), nullptr, mesh.data(),
                                     static_cast<std::uint32_t>(mesh.size()));
         return frame.colorStore;
@@ -224,7 +224,7 @@ TEST(NearPlane, FloorRunningBehindTheCameraIsClippedAtDepthZero) {
     // A floor one unit below the eye from behind the camera (z = -10) to far ahead (z = 60).
     const D3DVERTEX floor[3] = {rastertest::vertex(-50, -1, -10), rastertest::vertex(50, -1, -10),
                                 rastertest::vertex(0, -1, 60)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(perspectiveState(w, h), frame.color(), frame.depth(), floor, 3);
 
     for (int y = 0; y < h; ++y) {
@@ -253,7 +253,7 @@ TEST(NearPlane, TrianglesBehindOrAtTheEyeDrawNothing) {
                          // one vertex exactly at the eye
                          rastertest::vertex(0, 0, 0), rastertest::vertex(5, -5, 0.2f),
                          rastertest::vertex(-5, -5, 0.2f)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(perspectiveState(32, 32), frame.color(), frame.depth(),
                                 behind.data(), static_cast<std::uint32_t>(behind.size()));
     for (int y = 0; y < 32; ++y)
@@ -266,7 +266,7 @@ TEST(GuardBand, TriangleFarBeyondTheScreenFillsItExactly) {
     frame.clear(kBackground);
     const Mesh huge = {rastertest::vertex(-1e7f, -1e7f, 0.5f), rastertest::vertex(0, 1e7f, 0.5f),
                        rastertest::vertex(1e7f, -1e7f, 0.5f)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(rastertest::flatState(37, 29), frame.color(), frame.depth(),
                                 huge.data(), 3);
     for (int y = 0; y < 29; ++y)
@@ -281,7 +281,7 @@ TEST(GuardBand, ViewportSmallerThanTheTargetIsAScissor) {
     state.viewport = {5, 7, 13, 11};  // the clip rectangle -1, 1, 2, 2 maps onto it
     const Mesh cover = {rastertest::vertex(-3, -3, 0.5f), rastertest::vertex(0, 3, 0.5f),
                         rastertest::vertex(3, -3, 0.5f)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(state, frame.color(), frame.depth(), cover.data(), 3);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace rastertest {
 namespace {
@@ -48,6 +49,12 @@ void addGridQuads(Mesh& mesh, const std::vector<D3DVERTEX>& grid, int columns, i
 }
 
 }  // namespace
+
+int testThreads() {
+    const char* value = std::getenv("ASEPLAY_RASTER_THREADS");
+    const int threads = value != nullptr ? std::atoi(value) : 1;
+    return threads > 0 ? threads : 1;
+}
 
 D3DMATRIX identityMatrix() {
     D3DMATRIX m{};

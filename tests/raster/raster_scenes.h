@@ -74,6 +74,21 @@ void append(Mesh& to, const Mesh& from);
 
 D3DVERTEX vertex(float x, float y, float z, Vec3 normal = {0, 1, 0}, float u = 0, float v = 0);
 
+// The rasterizer the tests draw with: as many threads as ASEPLAY_RASTER_THREADS says (1 when
+// unset, so the suite also runs at other thread counts), each list finished before the call
+// returns so that the test can look at the pixels.
+int testThreads();
+class Rasterizer : public sw::Rasterizer {
+  public:
+    explicit Rasterizer(int threads = testThreads()) : sw::Rasterizer(threads) {}
+    void drawTriangleList(const sw::RasterState& state, const sw::ColorTarget& color,
+                          const sw::DepthTarget* depth, const D3DVERTEX* vertices,
+                          std::uint32_t vertexCount) {
+        sw::Rasterizer::drawTriangleList(state, color, depth, vertices, vertexCount);
+        finish();
+    }
+};
+
 // 5-5-5 or 5-6-5 to 8-bit channels.
 void decodePixel(std::uint16_t pixel, sw::PixelLayout layout, int& r, int& g, int& b);
 

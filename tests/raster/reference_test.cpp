@@ -48,7 +48,7 @@ Frame renderScene(const sw::RasterState& state, const Mesh& mesh, sw::PixelLayou
                   std::uint16_t background) {
     Frame frame(state.viewport.width, state.viewport.height, layout);
     frame.clear(background);
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(state, frame.color(), frame.depth(), mesh.data(),
                                 static_cast<std::uint32_t>(mesh.size()));
     return frame;

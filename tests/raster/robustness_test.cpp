@@ -34,7 +34,7 @@ int drawAndCheckGuards(const Mesh& mesh, int width = 40, int height = 30, bool p
     state.cull = sw::CullMode::kNone;
     // An exact-size copy, so that reading past the end is caught by the address sanitizer.
     const std::vector<D3DVERTEX> exact(mesh.begin(), mesh.end());
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(state, frame.color(), frame.depth(), exact.data(),
                                 static_cast<std::uint32_t>(exact.size()));
     EXPECT_TRUE(frame.guardsIntact(kSentinel, kDepthSentinel));
@@ -126,7 +126,7 @@ TEST(Robustness, NullOrEmptyTextureDrawsUntextured) {
         frame.clear(kSentinel, kDepthSentinel);
         sw::RasterState state = rastertest::flatState(16, 16);
         state.texture = texture;
-        sw::Rasterizer rasterizer;
+        rastertest::Rasterizer rasterizer;
         rasterizer.drawTriangleList(state, frame.color(), frame.depth(), square.data(), 3);
         EXPECT_TRUE(frame.guardsIntact(kSentinel, kDepthSentinel));
         return frame.colorStore;
@@ -143,7 +143,7 @@ TEST(Robustness, NullOrEmptyTextureDrawsUntextured) {
 
 TEST(Robustness, UnusableTargetsAndViewportsDrawNothing) {
     const Mesh square = {vertex(-1, -1, 0.5f), vertex(-1, 1, 0.5f), vertex(1, 1, 0.5f)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     Frame frame(16, 16);
     frame.clear(kSentinel, kDepthSentinel);
     sw::ColorTarget noPixels = frame.color();
@@ -173,7 +173,7 @@ TEST(Robustness, SmallerDepthTargetLimitsDrawing) {
     sw::DepthTarget small{depth.data(), 10, 10, 6};
     const Mesh square = {vertex(-1, 1, 0.5f), vertex(1, 1, 0.5f),  vertex(1, -1, 0.5f),
                          vertex(-1, 1, 0.5f), vertex(1, -1, 0.5f), vertex(-1, -1, 0.5f)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(rastertest::flatState(16, 16), frame.color(), &small, square.data(),
                                 6);
     for (int y = 0; y < 16; ++y)
@@ -186,7 +186,7 @@ TEST(Robustness, NoDepthTargetDrawsWithoutDepthTest) {
     Frame frame(16, 16);
     frame.clear(0, kDepthSentinel);
     const Mesh square = {vertex(-1, -1, 0.5f), vertex(-1, 1, 0.5f), vertex(1, 1, 0.5f)};
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(rastertest::flatState(16, 16), frame.color(), nullptr,
                                 square.data(), 3);
     EXPECT_EQ(frame.pixel(2, 2), 0xFFFF);

@@ -43,7 +43,7 @@ Frame render(const sw::RasterState& state, const Mesh& mesh, int width = 16, int
              sw::PixelLayout layout = sw::PixelLayout::k565) {
     Frame frame(width, height, layout);
     frame.clear(0);
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     rasterizer.drawTriangleList(state, frame.color(), frame.depth(), mesh.data(),
                                 static_cast<std::uint32_t>(mesh.size()));
     return frame;
@@ -266,7 +266,7 @@ TEST(Depth, NearerSurfaceWinsWhateverTheOrderAndTiesGoToTheLater) {
     green.material.emissive = {0, 1, 0, 0};
     const Mesh nearSquare = fullSquare(0.25f), farSquare = fullSquare(0.75f);
     Frame frame(16, 16);
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     const auto draw = [&](const sw::RasterState& s, const Mesh& m) {
         rasterizer.drawTriangleList(s, frame.color(), frame.depth(), m.data(), 6);
     };
@@ -287,7 +287,7 @@ TEST(Depth, NearerSurfaceWinsWhateverTheOrderAndTiesGoToTheLater) {
 TEST(Depth, WriteAndTestSwitches) {
     sw::RasterState state = rastertest::flatState(16, 16);
     Frame frame(16, 16);
-    sw::Rasterizer rasterizer;
+    rastertest::Rasterizer rasterizer;
     const Mesh square = fullSquare(0.5f);
     frame.clear(0, 0x1000);  // nearer than the square
     rasterizer.drawTriangleList(state, frame.color(), frame.depth(), square.data(), 6);

@@ -66,6 +66,12 @@ void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& outpu
     app.add_option("--faces", options.facesPerObject, "Faces per object (1 to 65535)")
         ->check(CLI::Range(1, 65535))
         ->capture_default_str();
+    const std::map<std::string, Shape> shapes{{"ball", Shape::Ball}, {"grid", Shape::Grid}};
+    app.add_option("--shape", options.shape,
+                   "Mesh of every object: ball, or grid (a rippled strip; side by side they form "
+                   "a ground)")
+        ->transform(CLI::CheckedTransformer(shapes, CLI::ignore_case))
+        ->option_text("KIND");
     app.add_option("--hierarchy", options.hierarchy,
                    "Parent links: none, chain (each object under the one before), star (all under "
                    "the first) or random")

@@ -129,6 +129,43 @@ Mesh makeBall(int faceCount) {
     return mesh;
 }
 
+// Columns across (x) and rows along (z), six times as many rows as columns, cut off after the
+// requested number of faces; the height ripples so that the light falls unevenly.
+Mesh makeGrid(int faceCount) {
+    constexpr double kWidth = kSpacing;
+    constexpr double kLength = 6 * kSpacing;
+    constexpr double kRipple = 4.0;
+    Mesh mesh;
+    const int columns = std::max(1, static_cast<int>(std::ceil(std::sqrt(faceCount / 12.0))));
+    const int rows = std::max(1, (faceCount + 2 * columns - 1) / (2 * columns));
+    for (int r = 0; r <= rows; ++r) {
+        const double z = kLength * r / rows - kLength / 2;
+        for (int c = 0; c <= columns; ++c) {
+            const double x = kWidth * c / columns - kWidth / 2;
+            const double phase = 2 * kPi * z / 60.0;
+            const double slope = kRipple * 2 * kPi / 60.0 * std::cos(phase);
+            const double length = std::sqrt(1 + slope * slope);
+            mesh.vertices.push_back({x, kRipple * std::sin(phase), z});
+            mesh.directions.push_back({0, 1 / length, -slope / length});
+            mesh.u.push_back(4.0 * c / columns);
+            mesh.v.push_back(24.0 * r / rows);
+        }
+    }
+    const int stride = columns + 1;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const int a = r * stride + c;
+            // Both triangles wound to face up (+y) from the default camera.
+            const int quad[6] = {a, a + stride, a + 1, a + 1, a + stride, a + stride + 1};
+            for (int t = 0; t < 2; ++t) {
+                if (static_cast<int>(mesh.faces.size()) / 3 == faceCount) return mesh;
+                mesh.faces.insert(mesh.faces.end(), quad + 3 * t, quad + 3 * t + 3);
+            }
+        }
+    }
+    return mesh;
+}
+
 Vec faceNormal(const Mesh& mesh, std::size_t f) {
     const Vec& a = mesh.vertices[mesh.faces[3 * f]];
     const Vec& b = mesh.vertices[mesh.faces[3 * f + 1]];
@@ -149,7 +186,8 @@ class SceneWriter {
     bool write() {
         writeHeader();
         writeMaterials();
-        const Mesh mesh = makeBall(std::clamp(options_.facesPerObject, 1, 65535));
+        const int faces = std::clamp(options_.facesPerObject, 1, 65535);
+        const Mesh mesh = options_.shape == Shape::Grid ? makeGrid(faces) : makeBall(faces);
         for (int i = 0; i < layout().helpers; ++i) writeHelper(i);
         if (layout().group) out_.line(0, "*GROUP \"Group01\" {");
         for (int i = 0; i < options_.objects; ++i) writeGeomObject(i, mesh);

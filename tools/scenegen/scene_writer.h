@@ -9,6 +9,9 @@
 // Linear and sampled tracks leave the strict layout.
 enum class TrackStyle { None, Bezier, Tcb, Linear, Sampled };
 enum class Hierarchy { None, Chain, Star, Random };
+// Ball: a latitude-longitude ball. Grid: a rippled strip of squares as wide as the spacing of
+// the objects, so that neighbouring objects lie side by side (a ground of many small triangles).
+enum class Shape { Ball, Grid };
 
 // Layouts of other exporters and exporter options; all off gives the strict layout.
 struct LayoutOptions {
@@ -30,6 +33,7 @@ struct LayoutOptions {
 struct SceneGenOptions {
     int objects = 1;
     int facesPerObject = 12;  // at most 65535
+    Shape shape = Shape::Ball;
     Hierarchy hierarchy = Hierarchy::None;
     TrackStyle posTrack = TrackStyle::None;
     TrackStyle rotTrack = TrackStyle::None;  // rotation keys exist in the TCB style only

@@ -1,0 +1,174 @@
+// The software display drawing on several threads: whatever reads or writes pixels between the
+// draws (a lock, a blit, a fill, text, a change to a texture in use, the flip) sees and leaves
+// exactly what it sees and leaves when every triangle is drawn at once on one thread.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "tests/platform/frame_path.h"
+#include "tests/raster/raster_scenes.h"
+
+namespace {
+
+using Pixels = std::vector<std::uint16_t>;
+
+Pixels copyOf(IDirectDrawSurface4* surface) {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = kDDSurfaceDesc2Size;
+    Pixels pixels;
+    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
+    const auto* p = static_cast<const std::uint16_t*>(desc.lpSurface);
+    pixels.assign(p, p + desc.lPitch / 2 * desc.dwHeight);
+    surface->Unlock(nullptr);
+    return pixels;
+}
+
+void paint(IDirectDrawSurface4* surface, int seed) {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = kDDSurfaceDesc2Size;
+    ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+    auto* p = static_cast<std::uint16_t*>(desc.lpSurface);
+    for (DWORD y = 0; y < desc.dwHeight; ++y)
+        for (DWORD x = 0; x < desc.dwWidth; ++x)
+            p[y * desc.lPitch / 2 + x] = static_cast<std::uint16_t>((x * 37 + y * 11) * seed);
+    surface->Unlock(nullptr);
+}
+
+D3DMATERIAL material(float r, float g, float b, bool shiny) {
+    D3DMATERIAL m;
+    std::memset(&m, 0, sizeof m);
+    m.dwSize = kD3DMaterialSize;
+    m.diffuse = {r, g, b, 0};
+    m.ambient = {r / 4, g / 4, b / 4, 0};
+    m.emissive = {0.2f, 0.2f, 0.2f, 0};
+    if (shiny) m.specular = {0.9f, 0.9f, 0.9f, 0};
+    m.power = 10;
+    return m;
+}
+
+// Everything one frame leaves to be compared.
+struct Seen {
+    Pixels lockedMidScene, blittedMidScene, presented;
+};
+
+// A display whose frame draws three objects with their own materials and textures, and between
+// them locks the target, copies it elsewhere and repaints the texture the first object used.
+class Scene {
+  public:
+    explicit Scene(int threads) {
+        EXPECT_TRUE(path.bringUp(200, 150, threads));
+        paint(path.backdrop, 3);
+        side = offscreen(path.display.screenWidth, path.display.screenHeight);
+        for (int i = 0; i < 2; ++i) {
+            textureSurfaces[i] = offscreen(32, 32);
+            paint(textureSurfaces[i], 5 + i);
+            textureSurfaces[i]->QueryInterface(IID_IDirect3DTexture2,
+                                               reinterpret_cast<void**>(&textures[i]));
+        }
+        // Thousands of triangles (spread over the threads), a floor reaching behind the camera
+        // (clipped), and a ball in front of both.
+        objects.push_back({rastertest::torus({0, 0, 0}, 110, 30, 64, 32),
+                           material(1, 0.8f, 0.6f, true), textures[0]});
+        std::vector<D3DVERTEX> floor;
+        for (float x = -2000; x < 2000; x += 500)
+            for (float z = -2000; z < 2000; z += 500) {
+                const auto v = [](float px, float pz) {
+                    return rastertest::vertex(px, -40, pz, {0, 1, 0}, px / 300, pz / 300);
+                };
+                floor.insert(floor.end(), {v(x, z), v(x, z + 500), v(x + 500, z + 500), v(x, z),
+                                           v(x + 500, z + 500), v(x + 500, z)});
+            }
+        objects.push_back({floor, material(0.4f, 0.9f, 0.5f, false), textures[1]});
+        objects.push_back(
+            {rastertest::sphere({60, 60, 60}, 70, 24, 12), material(0.3f, 0.5f, 1, true), nullptr});
+    }
+    ~Scene() {
+        for (int i = 0; i < 2; ++i) {
+            releaseAndClear(textures[i]);
+            releaseAndClear(textureSurfaces[i]);
+        }
+        releaseAndClear(side);
+    }
+
+    Seen frame() {
+        DisplayObjects& d = path.display;
+        Seen seen;
+        D3DRECT all{0, 0, d.screenWidth, d.screenHeight};
+        d.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        d.device->BeginScene();
+        d.renderTarget->Blt(nullptr, path.backdrop, nullptr, DDBLT_WAIT, nullptr);
+        draw(objects[0]);
+        seen.lockedMidScene = copyOf(d.renderTarget);
+        paint(textureSurfaces[0], 9);  // the torus drawn above keeps the old texels
+        draw(objects[1]);
+        side->Blt(nullptr, d.renderTarget, nullptr, DDBLT_WAIT, nullptr);
+        seen.blittedMidScene = copyOf(side);
+        D3DRECT corner{0, 0, 40, 30};
+        d.viewport->Clear2(1, &corner, D3DCLEAR_ZBUFFER, 0, 0.5f, 0);
+        objects[2].texture = textures[0];
+        draw(objects[2]);
+        d.device->EndScene();
+        d.backBuffer->BltFast(0, 0, d.renderTarget, nullptr, DDBLTFAST_WAIT);
+        HDC dc = nullptr;
+        if (SUCCEEDED(d.backBuffer->GetDC(&dc))) {
+            TextOutA(dc, 10, 10, "42", 2);
+            d.backBuffer->ReleaseDC(dc);
+        }
+        d.primarySurface->Flip(nullptr, DDFLIP_WAIT);
+        seen.presented.resize(static_cast<std::size_t>(d.screenWidth) * d.screenHeight);
+        for (int y = 0; y < d.screenHeight; ++y)
+            for (int x = 0; x < d.screenWidth; ++x)
+                seen.presented[y * d.screenWidth + x] = path.presenter.pixel(x, y);
+        return seen;
+    }
+
+  private:
+    void draw(FramePath::Object& object) {
+        path.display.sceneMaterial->SetMaterial(&object.material);
+        path.display.device->SetTexture(0, object.texture);
+        path.display.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX,
+                                           object.vertices.data(),
+                                           static_cast<DWORD>(object.vertices.size()), 0);
+    }
+    IDirectDrawSurface4* offscreen(int width, int height) {
+        DDSURFACEDESC2 desc;
+        std::memset(&desc, 0, sizeof desc);
+        desc.dwSize = kDDSurfaceDesc2Size;
+        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        desc.dwWidth = static_cast<DWORD>(width);
+        desc.dwHeight = static_cast<DWORD>(height);
+        IDirectDrawSurface4* surface = nullptr;
+        EXPECT_EQ(path.display.ddraw4->CreateSurface(&desc, &surface, nullptr), DD_OK);
+        return surface;
+    }
+
+  public:
+    FramePath path;
+    IDirectDrawSurface4* side = nullptr;
+    IDirectDrawSurface4* textureSurfaces[2] = {};
+    IDirect3DTexture2* textures[2] = {};
+    std::vector<FramePath::Object> objects;
+};
+
+TEST(ThreadedDisplay, EveryReaderOfPixelsSeesWhatOneThreadWouldHaveDrawn) {
+    Scene one(1);
+    const std::vector<Seen> expected = {one.frame(), one.frame()};
+    ASSERT_FALSE(expected[0].lockedMidScene.empty());
+    ASSERT_NE(expected[0].lockedMidScene, expected[0].blittedMidScene) << "the floor should show";
+    ASSERT_NE(expected[0].presented, expected[1].presented) << "the repainted texture should show";
+    for (int threads : {2, 3, 8}) {
+        Scene many(threads);
+        for (const Seen& want : expected) {
+            const Seen seen = many.frame();
+            EXPECT_TRUE(seen.lockedMidScene == want.lockedMidScene) << threads;
+            EXPECT_TRUE(seen.blittedMidScene == want.blittedMidScene) << threads;
+            EXPECT_TRUE(seen.presented == want.presented) << threads;
+        }
+    }
+}
+
+}  // namespace
