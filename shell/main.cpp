@@ -77,6 +77,26 @@ void describeViewing(CLI::App& app, Options& options) {
            "fixed (the original eye, the default), fit (frames the whole animated scene) or "
            "scene[:N] (the scene's first, or N-th from 0, camera)")
         ->option_text("fixed|fit|scene[:N]");
+    const std::map<std::string, MaterialChoice> materials{{"plain", MaterialChoice::plain},
+                                                          {"authored", MaterialChoice::authored}};
+    app.add_option("--materials", options.materials,
+                   "plain (each object in the colours of the material at its own position, with "
+                   "the one texture; the default) or authored (the scene's own materials, "
+                   "sub-materials and diffuse maps)")
+        ->transform(CLI::CheckedTransformer(materials, CLI::ignore_case))
+        ->option_text("plain|authored");
+    app.add_flag("--authored")->description(
+                 "The scene as its author made it: --animation exact --camera scene "
+                 "--materials authored (the scene's camera falling back to fit); options given "
+                 "beside it win");
+}
+
+// --authored fills in what the command line did not say itself.
+void applyAuthored(const CLI::App& app, Options& options) {
+    if (app.count("--authored") == 0) return;
+    if (app.count("--animation") == 0) options.animation = AnimationModel::exact;
+    if (app.count("--camera") == 0) options.camera = {CameraKind::scene, 0};
+    if (app.count("--materials") == 0) options.materials = MaterialChoice::authored;
 }
 
 void describePlayback(CLI::App& app, Options& options) {
@@ -176,6 +196,7 @@ int main(int argc, char** argv) {
         return kUsageError;
     }
 
+    applyAuthored(app, options);
     if (!enterDirectory(options.directory)) return kUsageError;
     if (options.info) return runInfo(options);
     if (!options.exportObjPath.empty()) return runExportObj(options);

@@ -6,6 +6,11 @@
 #include "anim/posing.h"
 #include "view/viewer.h"
 
+// plain: every object in the colours of the material at its own position in the list, with the
+// one texture (the default). authored: each face in the (sub-)material its object and face name,
+// with that material's own diffuse map; objects without a material in their wireframe colour.
+enum class MaterialChoice : std::uint8_t { plain, authored };
+
 struct Options {
     std::string directory;  // -C: run in this directory
     std::string scenePath = "zz.ase";
@@ -17,6 +22,7 @@ struct Options {
     int frame = 0;              // frame to pose / first frame to play
     AnimationModel animation = AnimationModel::table;
     CameraChoice camera;
+    MaterialChoice materials = MaterialChoice::plain;
 
     bool window = false;       // a frame-sized window instead of the full screen
     bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)
