@@ -504,15 +504,10 @@ inline void storeRows16(I8 values, std::uint16_t* p, std::ptrdiff_t pitch, int r
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p + pitch),
                          _mm256_extracti128_si256(values, 1));
 }
-// Each lane reads the 32 bits that end with its value (the one before it, then its own), so that
-// no read goes past the last element; lanes at offset 0, whose read would start before the first,
-// are left out of the gather and take the first element instead.
 inline I8 gather16(const std::uint16_t* base, I8 offsets) {
-    const I8 atFirst = offsets == I8::zero();
-    const I8 first(static_cast<std::int32_t>(static_cast<std::uint32_t>(base[0]) << 16));
-    const I8 words = _mm256_mask_i32gather_epi32(first, reinterpret_cast<const int*>(base),
-                                                 offsets - I8(1), andNot(atFirst, I8(-1)), 2);
-    return _mm256_srli_epi32(words, 16);
+    const I4 low = gather16(base, I4(_mm256_castsi256_si128(offsets)));
+    const I4 high = gather16(base, I4(_mm256_extracti128_si256(offsets, 1)));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
 }
 
 // The 8 x 8 transpose: shuffles within 128-bit halves, then the halves exchanged.
