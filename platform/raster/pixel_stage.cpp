@@ -24,6 +24,7 @@ alignas(32) constexpr std::int32_t kSecondRow[8] = {0, 0, 0, 0, -1, -1, -1, -1};
 // 0x8000 in every 16-bit lane.
 constexpr auto kFlip16 = static_cast<std::int32_t>(0x80008000u);
 
+
 // The lanes of the columns in `columns` (bits), in every row.
 Int columnMask(int columns) {
     const Int bit = Int::load(kColumnBit);
@@ -56,12 +57,14 @@ Int edgeOffsets(std::int32_t a, std::int32_t b) {
             if (valid & (1 << i)) p[r * pitch + i] = lanes[8 * r + i];
 }
 
-Int loadPixels(const std::uint16_t* p, std::ptrdiff_t pitch, int rows, int valid) {
+[[gnu::always_inline]] inline Int loadPixels(const std::uint16_t* p, std::ptrdiff_t pitch, int rows,
+                              int valid) {
     if (valid == kAllLanes) return simd::loadRows16(Int(), p, rows > 1 ? pitch : 0);
     return loadSomePixels(p, pitch, rows, valid);
 }
 
-void storePixels(std::uint16_t* p, std::ptrdiff_t pitch, int rows, int valid, Int values) {
+[[gnu::always_inline]] inline void storePixels(std::uint16_t* p, std::ptrdiff_t pitch, int rows, int valid,
+                                Int values) {
     if (valid == kAllLanes)
         simd::storeRows16(values, p, pitch, rows);
     else
@@ -127,7 +130,7 @@ Attributes<K> makeAttributes(Value at) {
 // colour cannot exceed max by more than rounding, which the threshold (< 1) absorbs, so only
 // the lower bound (which also turns NaN into 0) is needed.
 template <bool kClampHigh>
-Int quantize(Float channel, Float max, Float threshold) {
+[[gnu::always_inline]] inline Int quantize(Float channel, Float max, Float threshold) {
     channel = simd::max(channel, Float::zero());
     if constexpr (kClampHigh) channel = simd::min(channel, max);
     return truncateToInt(channel + threshold);
@@ -135,7 +138,7 @@ Int quantize(Float channel, Float max, Float threshold) {
 
 // The pixels' colours, packed to 16 bits (see simd::packSigned16).
 template <class K>
-Int shadeColour(const PixelConstants& k, const Attributes<K>& a, Float threshold) {
+[[gnu::always_inline]] inline Int shadeColour(const PixelConstants& k, const Attributes<K>& a, Float threshold) {
     const Float w = Float(1.0f) / a[kAttrQ];
     Float r = a[kAttrDiffuseR] * w;
     Float g = a[kAttrDiffuseG] * w;
@@ -161,7 +164,8 @@ Int shadeColour(const PixelConstants& k, const Attributes<K>& a, Float threshold
 
 // Depth test (less or equal) and write; returns the surviving lanes. Depth travels biased by
 // -32768 so that the saturating signed pack clamps it and signed compares order it.
-Int testDepth(bool zWrite, Float z, Int cover, int rows, int valid, std::uint16_t* depthRow,
+[[gnu::always_inline]] inline Int testDepth(bool zWrite, Float z, Int cover, int rows, int valid,
+                             std::uint16_t* depthRow,
               std::ptrdiff_t pitch) {
     const Int depth = simd::packSigned16(roundToInt(z));
     const Int stored = loadPixels(depthRow, pitch, rows, valid) ^ Int(kFlip16);
@@ -182,13 +186,18 @@ struct RowTarget {
 };
 
 template <class K>
-void shadeRows(const PixelConstants& k, bool zWrite, const Attributes<K>& a, Int cover,
+[[gnu::always_inline]] inline void shadeRows(const PixelConstants& k, bool zWrite, const Attributes<K>& a,
+                              Int cover,
                const RowTarget& to, Float threshold) {
     if constexpr (K::kDepth) {
         cover = testDepth(zWrite, a[kAttrZ], cover, to.rows, to.valid, to.depth, to.depthPitch);
         if (bits(cover) == 0) return;
     }
     const Int colour = shadeColour<K>(k, a, threshold);
+    if (bits(cover) == (1 << Float::kLanes) - 1) {  // every lane: nothing of the old to keep
+        simd::storeRows16(colour, to.color, to.colorPitch, kRows);
+        return;
+    }
     const Int stored = loadPixels(to.color, to.colorPitch, to.rows, to.valid);
     storePixels(to.color, to.colorPitch, to.rows, to.valid,
                 select(simd::packSigned16(cover), colour, stored));
