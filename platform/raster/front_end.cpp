@@ -42,8 +42,8 @@ class FrontEnd {
 void storeShaded(const CornerLanes (&corners)[3], ShadedVertex (&out)[kLanes][3]) {
     for (int k = 0; k < 3; ++k) {
         const CornerLanes& v = corners[k];
-        const Float fields[12] = {v.x,          v.y,          v.z,           v.w,
-                                  v.u,          v.v,          v.diffuse[0],  v.diffuse[1],
+        const Float fields[12] = {v.x,          v.y,           v.z,           v.w,
+                                  v.u,          v.v,           v.diffuse[0],  v.diffuse[1],
                                   v.diffuse[2], v.specular[0], v.specular[1], v.specular[2]};
         float* records[kLanes];
         for (int i = 0; i < kLanes; ++i) records[i] = &out[i][k].x;

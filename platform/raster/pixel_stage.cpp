@@ -24,7 +24,6 @@ alignas(32) constexpr std::int32_t kSecondRow[8] = {0, 0, 0, 0, -1, -1, -1, -1};
 // 0x8000 in every 16-bit lane.
 constexpr auto kFlip16 = static_cast<std::int32_t>(0x80008000u);
 
-
 // The lanes of the columns in `columns` (bits), in every row.
 Int columnMask(int columns) {
     const Int bit = Int::load(kColumnBit);
@@ -58,13 +57,13 @@ Int edgeOffsets(std::int32_t a, std::int32_t b) {
 }
 
 [[gnu::always_inline]] inline Int loadPixels(const std::uint16_t* p, std::ptrdiff_t pitch, int rows,
-                              int valid) {
+                                             int valid) {
     if (valid == kAllLanes) return simd::loadRows16(Int(), p, rows > 1 ? pitch : 0);
     return loadSomePixels(p, pitch, rows, valid);
 }
 
-[[gnu::always_inline]] inline void storePixels(std::uint16_t* p, std::ptrdiff_t pitch, int rows, int valid,
-                                Int values) {
+[[gnu::always_inline]] inline void storePixels(std::uint16_t* p, std::ptrdiff_t pitch, int rows,
+                                               int valid, Int values) {
     if (valid == kAllLanes)
         simd::storeRows16(values, p, pitch, rows);
     else
@@ -138,7 +137,8 @@ template <bool kClampHigh>
 
 // The pixels' colours, packed to 16 bits (see simd::packSigned16).
 template <class K>
-[[gnu::always_inline]] inline Int shadeColour(const PixelConstants& k, const Attributes<K>& a, Float threshold) {
+[[gnu::always_inline]] inline Int shadeColour(const PixelConstants& k, const Attributes<K>& a,
+                                              Float threshold) {
     const Float w = Float(1.0f) / a[kAttrQ];
     Float r = a[kAttrDiffuseR] * w;
     Float g = a[kAttrDiffuseG] * w;
@@ -155,9 +155,10 @@ template <class K>
         b = b + a[kAttrSpecularB] * w;
     }
     constexpr bool kClampHigh = K::kSpecular;
-    const Int pixel = shiftLeft(quantize<kClampHigh>(r, k.channelMax[0], threshold), k.outRedShift) |
-                      (quantize<kClampHigh>(g, k.channelMax[1], threshold) << 5) |
-                      quantize<kClampHigh>(b, k.channelMax[2], threshold);
+    const Int pixel =
+        shiftLeft(quantize<kClampHigh>(r, k.channelMax[0], threshold), k.outRedShift) |
+        (quantize<kClampHigh>(g, k.channelMax[1], threshold) << 5) |
+        quantize<kClampHigh>(b, k.channelMax[2], threshold);
     // 0..0xFFFF in 32-bit lanes to 16-bit lanes: shift into signed range, pack, shift back.
     return simd::packSigned16(pixel - Int(0x8000)) ^ Int(kFlip16);
 }
@@ -165,8 +166,7 @@ template <class K>
 // Depth test (less or equal) and write; returns the surviving lanes. Depth travels biased by
 // -32768 so that the saturating signed pack clamps it and signed compares order it.
 [[gnu::always_inline]] inline Int testDepth(bool zWrite, Float z, Int cover, int rows, int valid,
-                             std::uint16_t* depthRow,
-              std::ptrdiff_t pitch) {
+                                            std::uint16_t* depthRow, std::ptrdiff_t pitch) {
     const Int depth = simd::packSigned16(roundToInt(z));
     const Int stored = loadPixels(depthRow, pitch, rows, valid) ^ Int(kFlip16);
     const Int pass = andNot(simd::widenMask16(simd::greater16(depth, stored)), cover);
@@ -186,9 +186,9 @@ struct RowTarget {
 };
 
 template <class K>
-[[gnu::always_inline]] inline void shadeRows(const PixelConstants& k, bool zWrite, const Attributes<K>& a,
-                              Int cover,
-               const RowTarget& to, Float threshold) {
+[[gnu::always_inline]] inline void shadeRows(const PixelConstants& k, bool zWrite,
+                                             const Attributes<K>& a, Int cover, const RowTarget& to,
+                                             Float threshold) {
     if constexpr (K::kDepth) {
         cover = testDepth(zWrite, a[kAttrZ], cover, to.rows, to.valid, to.depth, to.depthPitch);
         if (bits(cover) == 0) return;
@@ -207,9 +207,9 @@ template <class K>
 
 // Per-triangle constants of the walk's edge functions.
 struct EdgeConstants {
-    Int lanes[3];               // a * column + b * row
-    Int rows[3];                // b * kRows: from one group of rows to the next
-    std::int64_t block[3];      // a * 4: from one block to the next
+    Int lanes[3];           // a * column + b * row
+    Int rows[3];            // b * kRows: from one group of rows to the next
+    std::int64_t block[3];  // a * 4: from one block to the next
 };
 
 EdgeConstants edgeConstants(const TriangleSetup& t) {
@@ -248,9 +248,10 @@ void rowStart(const TriangleSetup& t, int bx, int y, float (&start)[kAttrSlots])
 // Per-triangle steps of the attributes, each broadcast to every lane once.
 template <class K>
 struct AttributeSteps {
-    Attributes<K> lanes;   // ddx * column
-    Attributes<K> second;  // ddy in the lanes of a group's second row, -0 in the first (x + -0 is x)
-    Attributes<K> row;     // ddy
+    Attributes<K> lanes;  // ddx * column
+    Attributes<K>
+        second;         // ddy in the lanes of a group's second row, -0 in the first (x + -0 is x)
+    Attributes<K> row;  // ddy
 };
 
 template <class K>
@@ -258,7 +259,8 @@ AttributeSteps<K> attributeSteps(const TriangleSetup& t) {
     const Float columns = toFloat(Int::load(kColumn));
     const Float second = asFloat(Int::load(kSecondRow));
     return {makeAttributes<K>([&](int slot) { return Float(t.ddx[slot]) * columns; }),
-            makeAttributes<K>([&](int slot) { return select(second, Float(t.ddy[slot]), Float(-0.0f)); }),
+            makeAttributes<K>(
+                [&](int slot) { return select(second, Float(t.ddy[slot]), Float(-0.0f)); }),
             makeAttributes<K>([&](int slot) { return Float(t.ddy[slot]); })};
 }
 

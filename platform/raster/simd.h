@@ -4,9 +4,10 @@
 // what the intrinsics cost.
 //
 // F4, I4 and D2 exist everywhere; F8, I8 and D4 only where the file is compiled for AVX2. Kernels
-// are written once as templates over the float type (F4 or F8) and compiled once per instruction
-// set. Everything compiled that way sits in the inline namespace SW_SIMD_ISA, so that the AVX2
-// copy of an inline function can never stand in for the SSE2 one at link time.
+// are written once with Float, Int and Double, the widest types of the instruction set the file
+// is compiled for, and compiled once per set. Everything compiled that way sits in the inline
+// namespace SW_SIMD_ISA, so that the AVX2 copy of an inline function can never stand in for the
+// SSE2 one at link time.
 #pragma once
 
 #include <immintrin.h>
@@ -35,7 +36,6 @@ struct F4 {
     F4() = default;
     F4(__m128 value) : v(value) {}  // NOLINT: the intrinsics' type converts freely
     explicit F4(float all) : v(_mm_set1_ps(all)) {}
-    static F4 lanes(float a, float b, float c, float d) { return _mm_setr_ps(a, b, c, d); }
     static F4 zero() { return _mm_setzero_ps(); }
     static F4 load(const float* p) { return _mm_loadu_ps(p); }
     void store(float* p) const { _mm_storeu_ps(p, v); }
@@ -70,9 +70,6 @@ struct I4 {
     I4() = default;
     I4(__m128i value) : v(value) {}  // NOLINT
     explicit I4(std::int32_t all) : v(_mm_set1_epi32(all)) {}
-    static I4 lanes(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
-        return _mm_setr_epi32(a, b, c, d);
-    }
     static I4 zero() { return _mm_setzero_si128(); }
     static I4 load(const std::int32_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -85,17 +82,6 @@ struct I4 {
     friend I4 operator&(I4 a, I4 b) { return _mm_and_si128(a, b); }
     friend I4 operator|(I4 a, I4 b) { return _mm_or_si128(a, b); }
     friend I4 operator^(I4 a, I4 b) { return _mm_xor_si128(a, b); }
-    // The low 32 bits of the product.
-    friend I4 operator*(I4 a, I4 b) {
-#if defined(__SSE4_1__)
-        return _mm_mullo_epi32(a, b);
-#else
-        const __m128i even = _mm_mul_epu32(a, b);
-        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
-        return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                                  _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
-#endif
-    }
     friend I4 operator<<(I4 a, int bits) { return _mm_slli_epi32(a, bits); }
     friend I4 operator>>(I4 a, int bits) { return _mm_srai_epi32(a, bits); }  // arithmetic
     friend I4 operator==(I4 a, I4 b) { return _mm_cmpeq_epi32(a, b); }
@@ -121,6 +107,18 @@ struct D2 {
 };
 
 // ---- F4, I4 and D2 functions ----
+
+// The low 32 bits of the products.
+inline I4 operator*(I4 a, I4 b) {
+#if defined(__SSE4_1__)
+    return _mm_mullo_epi32(a, b);
+#else
+    const __m128i even = _mm_mul_epu32(a, b);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+#endif
+}
 
 inline F4 min(F4 a, F4 b) {  // b where either is NaN
     return _mm_min_ps(a, b);
@@ -200,11 +198,6 @@ inline F4 floor(F4 a) {
     return select(abs(a) < F4(8388608.0f), stepped, a);
 #endif
 }
-inline float lane(F4 a, int i) {
-    alignas(16) float out[4];
-    a.store(out);
-    return out[i];
-}
 
 // The low and the high two lanes as doubles (exact).
 inline D2 toDoubleLow(I4 a) {
@@ -244,10 +237,6 @@ inline I4 equal16(I4 a, I4 b) {
 inline I4 widenMask16(I4 a) {
     return _mm_unpacklo_epi16(a, a);
 }
-// The low four 16-bit lanes of each row, zero-extended to 32 bits.
-inline I4 widen16(I4 a) {
-    return _mm_unpacklo_epi16(a, _mm_setzero_si128());
-}
 // Pairs of 16-bit lanes multiplied and summed into 32-bit lanes.
 inline I4 multiplyAddPairs16(I4 a, I4 b) {
     return _mm_madd_epi16(a, b);
@@ -261,7 +250,7 @@ inline I4 loadRows16(I4, const std::uint16_t* p, std::ptrdiff_t) {
 inline void storeRows16(I4 values, std::uint16_t* p, std::ptrdiff_t, int) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), values);
 }
-// base[offsets lane i] in lane i, zero-extended; every offset must lie inside base's array.
+// base[offset] for each lane's offset, zero-extended; every offset must lie inside base's array.
 inline I4 gather16(const std::uint16_t* base, I4 offsets) {
     alignas(16) std::int32_t at[4];
     offsets.store(at);
@@ -308,9 +297,6 @@ struct F8 {
     F8() = default;
     F8(__m256 value) : v(value) {}  // NOLINT
     explicit F8(float all) : v(_mm256_set1_ps(all)) {}
-    static F8 lanes(float a, float b, float c, float d, float e, float f, float g, float h) {
-        return _mm256_setr_ps(a, b, c, d, e, f, g, h);
-    }
     static F8 zero() { return _mm256_setzero_ps(); }
     static F8 load(const float* p) { return _mm256_loadu_ps(p); }
     void store(float* p) const { _mm256_storeu_ps(p, v); }
@@ -344,10 +330,6 @@ struct I8 {
     I8() = default;
     I8(__m256i value) : v(value) {}  // NOLINT
     explicit I8(std::int32_t all) : v(_mm256_set1_epi32(all)) {}
-    static I8 lanes(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
-                    std::int32_t e, std::int32_t f, std::int32_t g, std::int32_t h) {
-        return _mm256_setr_epi32(a, b, c, d, e, f, g, h);
-    }
     static I8 zero() { return _mm256_setzero_si256(); }
     static I8 load(const std::int32_t* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -448,11 +430,6 @@ inline F8 isFinite(F8 a) {
 inline F8 floor(F8 a) {
     return _mm256_floor_ps(a);
 }
-inline float lane(F8 a, int i) {
-    alignas(32) float out[8];
-    a.store(out);
-    return out[i];
-}
 
 inline D4 toDoubleLow(I8 a) {
     return _mm256_cvtepi32_pd(_mm256_castsi256_si128(a));
@@ -461,16 +438,16 @@ inline D4 toDoubleHigh(I8 a) {
     return _mm256_cvtepi32_pd(_mm256_extracti128_si256(a, 1));
 }
 inline F8 toFloat(D4 low, D4 high) {
-    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(low)),
-                                _mm256_cvtpd_ps(high), 1);
+    return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps(low)), _mm256_cvtpd_ps(high),
+                                1);
 }
 inline D4 abs(D4 a) {
     return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a);
 }
 inline void storeWhole(D4 a, std::int64_t* out) {
     const __m256d magic = _mm256_set1_pd(6755399441055744.0);
-    const __m256i integer = _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(a, magic)),
-                                             _mm256_castpd_si256(magic));
+    const __m256i integer =
+        _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(a, magic)), _mm256_castpd_si256(magic));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), integer);
 }
 
@@ -486,9 +463,6 @@ inline I8 equal16(I8 a, I8 b) {
 }
 inline I8 widenMask16(I8 a) {
     return _mm256_unpacklo_epi16(a, a);
-}
-inline I8 widen16(I8 a) {
-    return _mm256_unpacklo_epi16(a, _mm256_setzero_si256());
 }
 inline I8 multiplyAddPairs16(I8 a, I8 b) {
     return _mm256_madd_epi16(a, b);
@@ -544,8 +518,8 @@ inline void storeFields(const F8* fields, int count, float* const* records) {
     for (int half = 0; half < 2; ++half) {
         F4 f[4];
         for (int j = 0; j < 4; ++j)
-            f[j] = half == 0 ? _mm256_castps256_ps128(fields[j])
-                             : _mm256_extractf128_ps(fields[j], 1);
+            f[j] =
+                half == 0 ? _mm256_castps256_ps128(fields[j]) : _mm256_extractf128_ps(fields[j], 1);
         transpose(f[0], f[1], f[2], f[3]);
         for (int i = 0; i < 4; ++i) f[i].store(records[4 * half + i]);
     }

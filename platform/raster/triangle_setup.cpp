@@ -42,7 +42,8 @@ EdgeLanes setupEdge(Int fromX, Int fromY, Int toX, Int toY) {
 // Pixels whose centres lie inside the snapped bounding box, clipped to the scissor rectangle.
 // A centre exactly on the right or bottom extreme is left out: it lies on a right or bottom
 // edge, which the top-left rule never draws. Returns the lanes whose box is not empty.
-int setupBounds(const PixelTarget& target, const ScreenLanes& s, TriangleSetup (&out)[kSetupLanes]) {
+int setupBounds(const PixelTarget& target, const ScreenLanes& s,
+                TriangleSetup (&out)[kSetupLanes]) {
     constexpr int kRoundUp = kSubpixelScale - 1;
     const Int minFx = min(min(s.fx[0], s.fx[1]), s.fx[2]);
     const Int maxFx = max(max(s.fx[0], s.fx[1]), s.fx[2]);

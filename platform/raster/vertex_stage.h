@@ -30,10 +30,9 @@ static_assert(sizeof(ShadedVertex) == 12 * sizeof(float));
 inline simd::Int outsideOf(simd::Float x, simd::Float y, simd::Float w, const float* bounds,
                            int first) {
     using simd::Float;
-    const Float outside[4] = {(x - Float(bounds[0]) * w) < Float::zero(),
-                              (x - Float(bounds[1]) * w) > Float::zero(),
-                              (y - Float(bounds[2]) * w) < Float::zero(),
-                              (y - Float(bounds[3]) * w) > Float::zero()};
+    const Float outside[4] = {
+        (x - Float(bounds[0]) * w) < Float::zero(), (x - Float(bounds[1]) * w) > Float::zero(),
+        (y - Float(bounds[2]) * w) < Float::zero(), (y - Float(bounds[3]) * w) > Float::zero()};
     simd::Int code = simd::Int::zero();
     for (int i = 0; i < 4; ++i) code |= asInt(outside[i]) & simd::Int(1 << (first + i));
     return code;
@@ -155,7 +154,8 @@ inline void shiftToNonNegative(float period, simd::Float CornerLanes::*coordinat
                                CornerLanes (&v)[3], simd::Float live) {
     using simd::Float;
     Float lowest = v[0].*coordinate;
-    for (int i = 1; i < 3; ++i) lowest = select(v[i].*coordinate < lowest, v[i].*coordinate, lowest);
+    for (int i = 1; i < 3; ++i)
+        lowest = select(v[i].*coordinate < lowest, v[i].*coordinate, lowest);
     const Float moved = live & (lowest < Float::zero()) & (lowest > Float(-1e30f));
     if (bits(moved) == 0) return;
     Float shift = floor(lowest / Float(period)) * Float(period);

@@ -91,7 +91,9 @@ struct Context {
 };
 
 bool sameBits(const sw::TriangleSetup& a, const sw::TriangleSetup& b) {
-    const auto same = [](const auto& x, const auto& y) { return std::memcmp(&x, &y, sizeof x) == 0; };
+    const auto same = [](const auto& x, const auto& y) {
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    };
     const auto samePlane = [](const float* x, const float* y) {
         return std::memcmp(x, y, sw::kAttrCount * sizeof(float)) == 0;
     };
@@ -137,7 +139,8 @@ TEST(Setup, EdgeFunctionsAreThoseOf64BitArithmetic) {
             const int minY = std::max<int>((std::min({y(0), y(1), y(2)}) + 15) >> 4, target.minY);
             const int maxY = std::min<int>((std::max({y(0), y(1), y(2)}) - 1) >> 4, target.maxY);
             const bool expected = area > 0 && minX <= maxX && minY <= maxY;
-            ASSERT_EQ(setups[i].size(), expected ? 1u : 0u) << "triangle " << i << ", area " << area;
+            ASSERT_EQ(setups[i].size(), expected ? 1u : 0u)
+                << "triangle " << i << ", area " << area;
             culled += area < 0;
             if (!expected) continue;
             ++covering;

@@ -119,8 +119,9 @@ TEST(Threads, ManyTinyFramesHandOverCleanly) {
     rastertest::Rasterizer one(1);
     std::unique_ptr<sw::Rasterizer> many;
     for (int frame = 0; frame < 400; ++frame) {
-        if (frame % 50 == 0) many = std::make_unique<sw::Rasterizer>(2 + frame / 50 % 4,
-                                                     rastertest::testInstructionSet());
+        if (frame % 50 == 0)
+            many = std::make_unique<sw::Rasterizer>(2 + frame / 50 % 4,
+                                                    rastertest::testInstructionSet());
         const int width = 1 + frame % 37, height = 1 + frame % 23;
         sw::RasterState state = rastertest::programState(width, height);
         state.texture = frame % 3 == 0 ? nullptr : &view;
