@@ -3,8 +3,12 @@
 namespace sw {
 
 InstructionSet widestInstructionSet() {
-    // libgcc's check also asks whether the operating system saves the 256-bit registers.
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    // libgcc's check also asks whether the operating system saves the 256-bit registers. The
+    // explicit start-up makes the answer right even before static constructors have run.
+    static const bool avx2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
     return avx2 ? InstructionSet::kAvx2 : InstructionSet::kSse2;
 }
 
