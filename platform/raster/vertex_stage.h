@@ -4,7 +4,6 @@
 // it runs for every vertex of every frame.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "platform/raster/draw_context.h"
@@ -12,6 +11,13 @@
 
 namespace sw {
 inline namespace SW_SIMD_ISA {
+
+// Scalar maths by the compiler's builtins rather than <cmath>'s inline functions: in a build
+// without optimisation those are emitted out of line, and the copy compiled for AVX2 could then
+// stand in for everyone's at link time.
+inline bool finite(float x) {
+    return __builtin_isfinite(x);
+}
 
 // The fields of a D3DVERTEX, one vector each: x, y, z, nx, ny, nz, tu, tv.
 using VertexFields = simd::Float[8];
@@ -77,7 +83,7 @@ inline simd::Float power(simd::Float x, const LightingSetup& l) {
     if (l.wholePower > 0) return wholePower(x, l.wholePower);
     alignas(32) float lanes[simd::Float::kLanes];
     x.store(lanes);
-    for (float& lane : lanes) lane = std::pow(lane, l.power);
+    for (float& lane : lanes) lane = __builtin_powf(lane, l.power);
     return simd::Float::load(lanes);
 }
 
@@ -210,7 +216,7 @@ inline void projectAttributes(const DrawContext& c, const CornerLanes& v, simd::
 // ---- the same for the single vertices of clipped polygons ----
 
 inline bool isFinitePosition(const ShadedVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+    return finite(v.x) && finite(v.y) && finite(v.z) && finite(v.w);
 }
 
 inline void shiftToNonNegative(float period, float ShadedVertex::*coordinate, ShadedVertex* v,
@@ -218,7 +224,7 @@ inline void shiftToNonNegative(float period, float ShadedVertex::*coordinate, Sh
     float lowest = v[0].*coordinate;
     for (int i = 1; i < count; ++i) lowest = v[i].*coordinate < lowest ? v[i].*coordinate : lowest;
     if (lowest >= 0 || !(lowest > -1e30f)) return;
-    float shift = std::floor(lowest / period) * period;
+    float shift = __builtin_floorf(lowest / period) * period;
     if (lowest - shift < 0) shift -= period;
     for (int i = 0; i < count; ++i) v[i].*coordinate -= shift;
 }
@@ -234,7 +240,8 @@ inline bool projectPosition(const DrawContext& c, const ShadedVertex& v, ScreenV
     invW = 1.0f / v.w;
     const float sx = c.offsetX + c.scaleX * (v.x * invW);
     const float sy = c.offsetY - c.scaleY * (v.y * invW);
-    if (!(std::fabs(sx - c.centreX) < kMaxOffset) || !(std::fabs(sy - c.centreY) < kMaxOffset))
+    if (!(__builtin_fabsf(sx - c.centreX) < kMaxOffset) ||
+        !(__builtin_fabsf(sy - c.centreY) < kMaxOffset))
         return false;
     // Round to nearest with the SSE conversion (lrint would be a library call).
     out.fx = _mm_cvtss_si32(_mm_set_ss(sx * kSubpixelScale));
