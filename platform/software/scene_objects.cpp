@@ -6,7 +6,7 @@
 
 #include "platform/pixel_format.h"
 #include "platform/software/blit.h"
-#include "platform/software/device.h"
+#include "platform/software/device_state.h"
 
 namespace {
 
@@ -131,6 +131,16 @@ HRESULT SoftwareViewport::Clear2(DWORD rectCount, D3DRECT* rects, DWORD flags, D
     SoftwareSurface* depth = target.attachedZBuffer();
     if (target.isBusy() || (depth != nullptr && depth->isBusy())) return DDERR_SURFACEBUSY;
     target.finishDrawing();
+    // Pixels kept newer elsewhere come back first, unless one rectangle replaces them all.
+    const bool whole = rectCount == 1 && rects[0].x1 <= 0 && rects[0].y1 <= 0;
+    const auto use = [&](const SoftwareSurface& surface) {
+        return whole && rects[0].x2 >= surface.width() && rects[0].y2 >= surface.height()
+                   ? PixelUse::kReplace
+                   : PixelUse::kWrite;
+    };
+    if ((flags & D3DCLEAR_TARGET) != 0 && rectCount > 0) target.usePixels(use(target));
+    if ((flags & D3DCLEAR_ZBUFFER) != 0 && depth != nullptr && rectCount > 0)
+        depth->usePixels(use(*depth));
     const std::uint16_t pixel = colorValue(target.layout(), color);
     const std::uint16_t depthFill = depthValue(z);
     for (DWORD i = 0; i < rectCount; ++i) {

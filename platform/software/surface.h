@@ -14,6 +14,22 @@
 #include "platform/software/com_object.h"
 #include "platform/software/display_context.h"
 
+class SoftwareSurface;
+
+// Keeps a copy of a surface's pixels elsewhere (a GPU's memory) that can be newer than the
+// surface's own memory.
+class PixelCopyKeeper {
+  public:
+    // Brings the newer copy into the surface's memory.
+    virtual void copyBack(SoftwareSurface& surface) = 0;
+
+  protected:
+    ~PixelCopyKeeper() = default;
+};
+
+// How an operation uses the pixels in memory: it reads them, changes some, or replaces them all.
+enum class PixelUse { kRead, kWrite, kReplace };
+
 class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTexture2>,
                               private DeviceContext {
   public:
@@ -47,6 +63,20 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     PixelLayout layout() const { return layout_; }
     // Brings the display's unfinished drawing into its surfaces.
     void finishDrawing() { context_->finishDrawing(); }
+
+    // Called before the pixels in memory are used: a newer copy kept elsewhere is brought back
+    // first (unless every pixel is about to be replaced), and a change counts towards version().
+    void usePixels(PixelUse use);
+    // Grows whenever the pixels in memory may have changed.
+    std::uint64_t version() const { return version_; }
+    // From now on `keeper` holds newer pixels than memory, until usePixels brings them back.
+    void keepNewerCopyIn(PixelCopyKeeper* keeper) { newerCopy_ = keeper; }
+    // Forgets a keeper that goes away (its copy is dropped, not brought back).
+    void forgetKeeper(const PixelCopyKeeper* keeper) {
+        if (newerCopy_ == keeper) newerCopy_ = nullptr;
+    }
+    bool hasNewerCopyIn(const PixelCopyKeeper* keeper) const { return newerCopy_ == keeper; }
+    bool hasNewerCopyElsewhere() const { return newerCopy_ != nullptr; }
     // The attached Z-buffer, if any (not a new reference).
     SoftwareSurface* attachedZBuffer() const;
 
@@ -59,6 +89,9 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     bool textOut(int x, int y, const char* text, int length) override;
 
     bool rectFromRECT(const RECT* rect, PixelRect& out) const;
+    bool coversAll(const PixelRect& rect) const {
+        return rect.x == 0 && rect.y == 0 && rect.width == width_ && rect.height == height_;
+    }
     PixelBuffer buffer() { return {pixels_.data(), width_}; }
     ConstPixelBuffer constBuffer() const { return {pixels_.data(), width_}; }
     void describe(DDSURFACEDESC2& desc) const;
@@ -79,6 +112,8 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     IDirectDrawClipper* clipper_ = nullptr;   // holds a reference
     int locks_ = 0;
     bool dcOut_ = false;
+    std::uint64_t version_ = 0;
+    PixelCopyKeeper* newerCopy_ = nullptr;  // not owned
 };
 
 // The software surface behind an interface, or null when it is someone else's object.
