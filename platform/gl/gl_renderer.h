@@ -1,0 +1,48 @@
+// Draws triangle lists of D3DVERTEX with OpenGL: what the software rasterizer does for a draw,
+// on the GPU. Vertices stream into one buffer made once (grown when a list does not fit).
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/d3dtypes.h"
+#include "platform/gl/draw_constants.h"
+#include "platform/gl/gl_program.h"
+#include "platform/gl/gl_target.h"
+
+class GlRenderer {
+  public:
+    GlRenderer() = default;
+    ~GlRenderer();
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    // Makes the vertex buffer and the usual program; false with the reason when it cannot.
+    bool init(std::string& error);
+
+    // The largest target side it draws into (after init).
+    int largestTarget() const { return largestViewport_; }
+
+    // Draws vertexCount / 3 triangles into `target` with `texture` (0: untextured).
+    bool draw(const GlDrawConstants& constants, GlTarget& target, GLuint texture,
+              const D3DVERTEX* vertices, std::uint32_t vertexCount);
+
+  private:
+    const GlProgram* programFor(bool gouraud, bool perspective);
+    GLint streamVertices(const D3DVERTEX* vertices, std::uint32_t count);
+    GlViewport viewportAround(const GlTarget& target) const;
+    static void setPipelineState(const GlDrawConstants& constants, const GlTarget& target,
+                                 const GlViewport& window);
+
+    std::array<std::unique_ptr<GlProgram>, 4> programs_;
+    std::array<bool, 4> failed_{};
+    GLuint vertexArray_ = 0;
+    GLuint buffer_ = 0;
+    std::size_t capacity_ = 0;  // in vertices
+    std::size_t used_ = 0;
+    int largestViewport_ = 0;  // the largest power of two GL's viewport may span
+};
