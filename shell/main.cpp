@@ -142,6 +142,14 @@ void describeDrawing(CLI::App& app, Options& options) {
             return parseFrameSize(text, probe);
         })
         ->option_text("WxH");
+    const std::map<std::string, DeviceRequest> devices{{"auto", DeviceRequest::automatic},
+                                                       {"hardware", DeviceRequest::hardware},
+                                                       {"software", DeviceRequest::software}};
+    app.add_option("--device", options.device,
+                   "Which 3D device draws: auto (the GPU through OpenGL when there is a real one, "
+                   "the default), hardware (OpenGL whatever its renderer) or software")
+        ->transform(CLI::CheckedTransformer(devices, CLI::ignore_case))
+        ->option_text("auto|hardware|software");
     app.add_option("--threads", options.threads,
                    "Drawing threads (default: every core; 1 draws on the main thread alone)")
         ->check(CLI::Range(1, 64))

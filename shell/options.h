@@ -6,6 +6,10 @@
 #include "anim/posing.h"
 #include "view/viewer.h"
 
+// Which 3D device draws: the GPU's only when it is a real one, the GPU's whatever it is, or the
+// program's own software device.
+enum class DeviceRequest { automatic, hardware, software };
+
 struct Options {
     std::string directory;  // -C: run in this directory
     std::string scenePath = "zz.ase";
@@ -30,4 +34,5 @@ struct Options {
     int width = 640;  // --size: the frame's size in pixels
     int height = 480;
     int threads = 0;  // drawing threads; 0: every core
+    DeviceRequest device = DeviceRequest::automatic;
 };
