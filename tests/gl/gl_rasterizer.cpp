@@ -4,62 +4,44 @@
 
 #include <memory>
 
-#include "platform/gl/gl_context.h"
 #include "platform/gl/gl_renderer.h"
 #include "platform/gl/gl_texture.h"
+#include "tests/gl/test_context.h"
 
 namespace gltest {
 namespace {
 
-struct Gl {
-    std::unique_ptr<GlContext> context;
+// The drawing objects on the test program's context, made once.
+struct Drawing {
     std::unique_ptr<GlRenderer> renderer;
     std::unique_ptr<GlTarget> target;
     std::unique_ptr<GlTexture> texture;
     std::string why;
 };
 
-Gl& gl() {
-    static Gl made = [] {
-        Gl g;
-        g.context = makeHeadlessGlContext(g.why);
-        if (g.context == nullptr) return g;
-        g.renderer = std::make_unique<GlRenderer>();
-        if (!g.renderer->init(g.why)) {
-            g.context.reset();
-            return g;
-        }
-        g.target = std::make_unique<GlTarget>();
-        g.texture = std::make_unique<GlTexture>();
-        return g;
+Drawing& drawing() {
+    static Drawing made = [] {
+        Drawing d;
+        if (testContext(d.why) == nullptr) return d;
+        auto renderer = std::make_unique<GlRenderer>();
+        if (!renderer->init(d.why)) return d;
+        d.renderer = std::move(renderer);
+        d.target = std::make_unique<GlTarget>();
+        d.texture = std::make_unique<GlTexture>();
+        return d;
     }();
     return made;
 }
 
-class SkipWithoutGl : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        std::string why;
-        if (!glAvailable(why)) GTEST_SKIP() << "no OpenGL context: " << why;
-    }
-};
-
-const auto* const kSkipWithoutGl = ::testing::AddGlobalTestEnvironment(new SkipWithoutGl);
-
 }  // namespace
-
-bool glAvailable(std::string& why) {
-    why = gl().why;
-    return gl().context != nullptr;
-}
 
 Rasterizer::Rasterizer(int) {}
 
 void Rasterizer::drawTriangleList(const sw::RasterState& state, const sw::ColorTarget& color,
                                   const sw::DepthTarget* depth, const D3DVERTEX* vertices,
                                   std::uint32_t vertexCount) {
-    Gl& g = gl();
-    ASSERT_NE(g.context, nullptr) << g.why;
+    Drawing& g = drawing();
+    ASSERT_NE(g.renderer, nullptr) << g.why;
     ASSERT_TRUE(g.target->resize(color.width, color.height));
     const GlTarget::Memory colorMemory{color.pixels, color.pitch, color.width, color.height};
     GlTargetSize size{color.width, color.height, 0, 0};

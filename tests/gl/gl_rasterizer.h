@@ -4,14 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "platform/raster/raster.h"
 
 namespace gltest {
-
-// False with the reason when no OpenGL context can be made here.
-bool glAvailable(std::string& why);
 
 class Rasterizer {
   public:
