@@ -164,6 +164,8 @@ void workOutOutput(const sw::RasterState& state, sw::PixelLayout targetLayout,
     out.dither = state.dither;
     out.textured = usableTexture(state.texture);
     if (!out.textured) return;
+    out.textureWidth = state.texture->width;
+    out.textureHeight = state.texture->height;
     const ChannelLayout texels = channelLayout(state.texture->layout);
     out.textureRedShift = texels.redShift;
     out.textureGreenMask = texels.greenMax;

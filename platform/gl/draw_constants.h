@@ -37,6 +37,7 @@ struct GlDrawConstants {
     bool dither = false;
 
     bool textured = false;
+    int textureWidth = 1, textureHeight = 1;
     int textureRedShift = 10;
     int textureGreenMask = 31;
     sw::TextureAddress address = sw::TextureAddress::kWrap;

@@ -10,6 +10,11 @@ GlTarget::Memory memoryOf(SoftwareSurface& surface) {
     return {surface.pixels(), surface.pitch(), surface.width(), surface.height()};
 }
 
+bool coversAll(const SoftwareSurface& surface, const PixelRect& rect) {
+    return rect.x == 0 && rect.y == 0 && rect.width == surface.width() &&
+           rect.height == surface.height();
+}
+
 }  // namespace
 
 GlDevice::GlDevice(std::shared_ptr<DisplayContext> context, IDirect3D3* d3d,
@@ -18,11 +23,8 @@ GlDevice::GlDevice(std::shared_ptr<DisplayContext> context, IDirect3D3* d3d,
 
 GlDevice::~GlDevice() {
     gl_->makeCurrent();
-    // What only the GPU holds comes home before the GPU copies go.
-    for (SoftwareSurface* surface : {renderTarget_, depth_}) {
-        if (surface == nullptr || !surface->hasNewerCopyIn(this)) continue;
-        surface->usePixels(PixelUse::kRead);
-    }
+    letGo(color_);
+    letGo(depth_);
 }
 
 HRESULT GlDevice::create(const std::shared_ptr<DisplayContext>& context, IDirect3D3* d3d,
@@ -44,6 +46,7 @@ HRESULT GlDevice::create(const std::shared_ptr<DisplayContext>& context, IDirect
         made->Release();
         return DDERR_GENERIC;
     }
+    made->mirror(*renderTarget, made->color_);
     *device = made;
     return D3D_OK;
 }
@@ -59,6 +62,88 @@ bool GlDevice::makeGlObjects(std::string& error) {
     return true;
 }
 
+// Becomes the surface's mirror; pixels another mirror holds newer come home first.
+void GlDevice::mirror(SoftwareSurface& surface, Mirrored& record) {
+    if (record.surface == &surface && surface.mirror() == this) return;
+    letGo(record);
+    surface.usePixels(PixelUse::kRead);
+    surface.setMirror(this);
+    record = {&surface, false, 0};
+}
+
+// Stops mirroring the surface; what only the GPU holds comes home first.
+void GlDevice::letGo(Mirrored& record) {
+    if (record.surface != nullptr && record.surface->mirror() == this) {
+        record.surface->usePixels(PixelUse::kRead);
+        record.surface->setMirror(nullptr);
+    }
+    record = {};
+}
+
+GlDevice::Mirrored* GlDevice::recordOf(const SoftwareSurface& surface) {
+    if (&surface == color_.surface) return &color_;
+    if (&surface == depth_.surface) return &depth_;
+    return nullptr;
+}
+
+// The GPU's depth buffer has the target's size; a larger Z-buffer is mirrored only in that part,
+// so its fills stay in memory.
+bool GlDevice::zBufferFits(const SoftwareSurface& depth) const {
+    return depth.width() == target_.width() && depth.height() == target_.height();
+}
+
+// Sends the memory's pixels up when they changed since the GPU copy was made or last equalled
+// them; nothing when the GPU copy is the newer one.
+void GlDevice::sendUp(Mirrored& record, bool depth) {
+    SoftwareSurface& surface = *record.surface;
+    if (surface.newerElsewhere()) return;
+    if (record.sent && record.version == surface.version()) return;
+    if (depth)
+        target_.uploadDepth(memoryOf(surface));
+    else
+        target_.uploadColor(memoryOf(surface));
+    record.sent = true;
+    record.version = surface.version();
+}
+
+void GlDevice::copyBack(SoftwareSurface& surface) {
+    Mirrored* record = recordOf(surface);
+    if (record == nullptr || !gl_->makeCurrent()) return;
+    if (record == &color_)
+        target_.readColor(memoryOf(surface));
+    else
+        target_.readDepth(memoryOf(surface));
+    record->version = surface.version();
+}
+
+bool GlDevice::fillElsewhere(SoftwareSurface& surface, const PixelRect& rect, std::uint16_t value) {
+    Mirrored* record = recordOf(surface);
+    const bool depth = record == &depth_;
+    if (record == nullptr || (depth && !zBufferFits(surface)) || !gl_->makeCurrent()) {
+        return false;
+    }
+    context_->finishDrawing();
+    if (!coversAll(surface, rect)) sendUp(*record, depth);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target_.framebuffer());
+    if (coversAll(surface, rect)) {
+        glDisable(GL_SCISSOR_TEST);  // a whole clear may take the driver's fast path
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(rect.x, rect.y, rect.width, rect.height);
+    }
+    if (depth) {
+        const GLfloat far = static_cast<GLfloat>(value) / 65535.0f;  // comes back as `value`
+        glDepthMask(GL_TRUE);
+        glClearBufferfv(GL_DEPTH, 0, &far);
+    } else {
+        const GLuint pixel = value;
+        glClearBufferuiv(GL_COLOR, 0, &pixel);
+    }
+    record->sent = true;
+    surface.markNewerElsewhere();
+    return true;
+}
+
 HRESULT GlDevice::EndScene() {
     const HRESULT result = leaveScene();
     if (FAILED(result)) return result;
@@ -67,39 +152,6 @@ HRESULT GlDevice::EndScene() {
         textures_.dropUnused();
     }
     return D3D_OK;
-}
-
-void GlDevice::sendColorUp() {
-    if (renderTarget_->hasNewerCopyIn(this)) return;
-    renderTarget_->usePixels(PixelUse::kRead);  // another keeper's newer pixels come home first
-    if (colorSent_ && colorVersion_ == renderTarget_->version()) return;
-    target_.uploadColor(memoryOf(*renderTarget_));
-    colorVersion_ = renderTarget_->version();
-    colorSent_ = true;
-}
-
-void GlDevice::sendDepthUp(SoftwareSurface& depth) {
-    if (&depth != depth_) {
-        depth_ = &depth;
-        depthSent_ = false;
-    }
-    if (depth.hasNewerCopyIn(this)) return;
-    depth.usePixels(PixelUse::kRead);
-    if (depthSent_ && depthVersion_ == depth.version()) return;
-    target_.uploadDepth(memoryOf(depth));
-    depthVersion_ = depth.version();
-    depthSent_ = true;
-}
-
-void GlDevice::copyBack(SoftwareSurface& surface) {
-    if (!gl_->makeCurrent()) return;
-    if (&surface == renderTarget_) {
-        target_.readColor(memoryOf(surface));
-        colorVersion_ = surface.version();
-    } else if (&surface == depth_) {
-        target_.readDepth(memoryOf(surface));
-        depthVersion_ = surface.version();
-    }
 }
 
 HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, void* vertices,
@@ -120,16 +172,20 @@ HRESULT GlDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, void*
     GlDrawConstants constants;
     if (!computeDrawConstants(state, size, renderTarget_->layout(), constants)) return D3D_OK;
     context_->finishDrawing();  // another device's unfinished triangles go first
-    sendColorUp();
-    if (constants.depthTest) sendDepthUp(*depth);
+    mirror(*renderTarget_, color_);
+    sendUp(color_, false);
+    if (constants.depthTest) {
+        mirror(*depth, depth_);
+        sendUp(depth_, true);
+    }
     const GLuint texture =
         constants.textured && texture_ != nullptr ? textures_.textureOf(*texture_) : 0;
     if (!renderer_.draw(constants, target_, texture, static_cast<const D3DVERTEX*>(vertices),
                         vertexCount)) {
         return D3DERR_INVALID_DEVICE;
     }
-    renderTarget_->keepNewerCopyIn(this);
-    if (constants.depthWrite) depth->keepNewerCopyIn(this);
+    renderTarget_->markNewerElsewhere();
+    if (constants.depthWrite) depth->markNewerElsewhere();
     return D3D_OK;
 }
 

@@ -1,13 +1,13 @@
 // The hardware 3D device: the same device state as the software device, drawn by OpenGL.
 //
-// The surfaces stay the software display's surfaces in memory; the device keeps a copy of its
-// render target (and Z-buffer) on the GPU. A draw first sends up whatever changed in memory since
-// the GPU last saw it (a clear, the backdrop's blit, a lock), then draws there; the surface then
-// knows that the GPU holds newer pixels, and anything that uses its memory (a lock, a blit from
-// it, its device context, a clear of part of it) has them read back first. So the frame-rate
-// text, the flip and the presenters work on memory as before, and every reader sees what the
-// software device would have left. The pixel shader writes the finished 16-bit pixels (dithered
-// and packed), so what comes back is the surface's own format, not something to convert.
+// The surfaces stay the software display's surfaces in memory; the device mirrors its render
+// target and Z-buffer on the GPU. Clears of them happen on the GPU (the Z-buffer then never
+// travels); other changes in memory, such as the backdrop's scaled copy onto the target, go up
+// before the next draw. A draw leaves the GPU's copy the newer one, and anything that uses the
+// surface's memory (a lock, a copy from it, its device context) has it read back first. So the
+// frame-rate text, the flip and the presenters work on memory as before, and every reader sees
+// what the software device would have left. The pixel shader writes the finished 16-bit pixels
+// (dithered and packed) into an integer target, so what comes back is the surface's own format.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +21,7 @@
 #include "platform/software/device_state.h"
 #include "platform/software/software_display.h"
 
-class GlDevice final : public DeviceState, private PixelCopyKeeper {
+class GlDevice final : public DeviceState, private PixelMirror {
   public:
     // The device for `renderTarget`; fails (with the reason) when the GL objects cannot be made.
     static HRESULT create(const std::shared_ptr<DisplayContext>& context, IDirect3D3* d3d,
@@ -33,25 +33,34 @@ class GlDevice final : public DeviceState, private PixelCopyKeeper {
                           DWORD vertexCount, DWORD flags) override;
 
   private:
+    // What the device knows about one mirrored surface's GPU copy.
+    struct Mirrored {
+        SoftwareSurface* surface = nullptr;  // not a reference: the target holds the Z-buffer
+        bool sent = false;                   // the GPU copy has been made at all
+        std::uint64_t version = 0;           // the memory version the GPU copy equals
+    };
+
     GlDevice(std::shared_ptr<DisplayContext> context, IDirect3D3* d3d,
              SoftwareSurface* renderTarget, std::shared_ptr<GlContext> gl);
     ~GlDevice() override;
 
     bool makeGlObjects(std::string& error);
+    void mirror(SoftwareSurface& surface, Mirrored& record);
+    void letGo(Mirrored& record);
+    Mirrored* recordOf(const SoftwareSurface& surface);
+    void sendUp(Mirrored& record, bool depth);
+    bool zBufferFits(const SoftwareSurface& depth) const;
+
     void copyBack(SoftwareSurface& surface) override;
-    void sendColorUp();
-    void sendDepthUp(SoftwareSurface& depth);
+    bool fillElsewhere(SoftwareSurface& surface, const PixelRect& rect,
+                       std::uint16_t value) override;
 
     std::shared_ptr<GlContext> gl_;  // first: the GL objects below go while it is current
     GlTarget target_;
     GlRenderer renderer_;
     GlTextureCache textures_;
-    SoftwareSurface* depth_ = nullptr;  // the Z-buffer the GPU copy belongs to (not a reference)
-    // The versions of the surfaces' memory that the GPU copies equal.
-    std::uint64_t colorVersion_ = 0;
-    std::uint64_t depthVersion_ = 0;
-    bool colorSent_ = false;
-    bool depthSent_ = false;
+    Mirrored color_;
+    Mirrored depth_;
 };
 
 // Makes OpenGL devices on one context for the software display's hardware device kind.

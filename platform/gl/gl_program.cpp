@@ -92,54 +92,70 @@ uniform vec3 outputMax;
 uniform vec3 diffuseScale;
 uniform bool dither;
 uniform bool textured;
+uniform ivec2 textureExtent;
 uniform int textureRedShift;
 uniform int textureGreenMask;
 uniform int address;  // 1 wrap, 2 mirror, 3 clamp
-uniform usampler2D picture;
+uniform sampler2D picture;  // 16-bit texels, normalised
 uniform bool specularOn;
 
 out uint pixel;
 
-const int kBayer[16] = int[16](0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5);
+// floor(i / size) and the remainder, without an integer division (slow where shaders run on the
+// CPU): the float quotient is off by at most one for the indices that matter (|i| < 2^24), which
+// the products put right; anything larger still lands on the texture.
+ivec2 floorDivision(ivec2 i, ivec2 size) {
+    ivec2 q = ivec2(floor(vec2(i) / vec2(size)));
+    ivec2 r = i - q * size;
+    ivec2 under = ivec2(lessThan(r, ivec2(0)));
+    ivec2 over = ivec2(greaterThanEqual(r, size));
+    q += over - under;
+    r += (under - over) * size;
+    return ivec2(clamp(r, ivec2(0), size - 1));
+}
 
-// floor(coordinate * size) moved onto the texture; negative indices are folded onto the
-// non-negative ones first, where the remainder is well defined.
-int texelIndex(float coordinate, int size) {
-    int i = int(floor(clamp(coordinate * float(size), -1073741824.0, 1073741823.0)));
-    if (address == 3) return clamp(i, 0, size - 1);
+// floor(coordinate * size) moved onto the texture: wrapped, mirrored every other repeat, or
+// clamped, as the software rasterizer's texel addressing does.
+ivec2 texelIndex(vec2 coordinate) {
+    ivec2 i = ivec2(floor(clamp(coordinate * vec2(textureExtent), -1073741824.0, 1073741823.0)));
+    if (address == 3) return clamp(i, ivec2(0), textureExtent - 1);
     if (address == 2) {
-        if (i < 0) i = -1 - i;
-        int m = i % (2 * size);
-        return m < size ? m : 2 * size - 1 - m;
+        ivec2 folded = ivec2(floorDivision(i, 2 * textureExtent));
+        return min(folded, 2 * textureExtent - 1 - folded);
     }
-    return i >= 0 ? i % size : size - 1 - (-1 - i) % size;
+    return floorDivision(i, textureExtent);
 }
 
 vec3 texelChannels() {
-    ivec2 size = textureSize(picture, 0);
-    uint t = texelFetch(picture, ivec2(texelIndex(texCoord.x, size.x),
-                                       texelIndex(texCoord.y, size.y)), 0).r;
+    uint t = uint(texelFetch(picture, texelIndex(texCoord), 0).r * 65535.0 + 0.5);
     return vec3(float((t >> uint(textureRedShift)) & 31u),
                 float((t >> 5u) & uint(textureGreenMask)), float(t & 31u));
+}
+
+// The 4x4 ordered dither's rank at the pixel: bits of x ^ y and y interleaved, most significant
+// first (0, 8, 2, 10 along the first row).
+float ditherThreshold(ivec2 at) {
+    int d = at.x ^ at.y;
+    int rank = ((d & 1) << 3) | ((at.y & 1) << 2) | (d & 2) | ((at.y >> 1) & 1);
+    return (float(rank) + 0.5) / 16.0;
 }
 
 void main() {
     vec3 colour = lit * diffuseScale;
     if (textured) colour *= texelChannels();
     if (specularOn) colour += highlight * outputMax;
-    ivec2 at = ivec2(gl_FragCoord.xy);
-    float threshold = dither ? (float(kBayer[(at.y & 3) * 4 + (at.x & 3)]) + 0.5) / 16.0 : 0.5;
+    float threshold = dither ? ditherThreshold(ivec2(gl_FragCoord.xy)) : 0.5;
     uvec3 steps = uvec3(clamp(colour, vec3(0.0), outputMax) + threshold);
     pixel = (steps.r << uint(outputRedShift)) | (steps.g << 5u) | steps.b;
 }
 )";
 
 constexpr const char* kUniformNames[] = {
-    "mvp",          "world",      "lightOn",  "toLight",         "base",
-    "diffuse",      "specularOn", "specular", "power",           "wholePower",
-    "eye",          "toWindow",   "glWindow", "outputRedShift",  "outputMax",
-    "diffuseScale", "dither",     "textured", "textureRedShift", "textureGreenMask",
-    "address",      "picture"};
+    "mvp",          "world",      "lightOn",      "toLight",         "base",
+    "diffuse",      "specularOn", "specular",     "power",           "wholePower",
+    "eye",          "toWindow",   "glWindow",     "outputRedShift",  "outputMax",
+    "diffuseScale", "dither",     "textured",     "textureRedShift", "textureGreenMask",
+    "address",      "picture",    "textureExtent"};
 
 std::string preamble(bool gouraud, bool perspective) {
     const char* colour = !gouraud ? "flat" : (perspective ? "smooth" : "noperspective");
@@ -236,4 +252,5 @@ void GlProgram::use(const GlDrawConstants& k, const GlViewport& window) const {
     glUniform1i(at_[kTextureGreenMask], k.textureGreenMask);
     glUniform1i(at_[kAddress], static_cast<int>(k.address));
     glUniform1i(at_[kPicture], kTextureUnit);
+    glUniform2i(at_[kTextureExtent], k.textureWidth, k.textureHeight);
 }

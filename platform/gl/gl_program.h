@@ -55,6 +55,7 @@ class GlProgram {
         kTextureGreenMask,
         kAddress,
         kPicture,
+        kTextureExtent,
         kUniformCount
     };
     GLuint program_ = 0;

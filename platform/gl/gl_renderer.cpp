@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -75,7 +76,8 @@ const GlProgram* GlRenderer::programFor(bool gouraud, bool perspective) {
     return programs_[index].get();
 }
 
-// Appends the vertices to the stream buffer; a full buffer is orphaned (the driver keeps the old
+// Appends the vertices to the stream buffer. The part written is one no queued draw reads, so it
+// is written without waiting for the GPU; a full buffer is orphaned (the driver keeps the old
 // storage for the draws still reading it) and filled again from its start.
 GLint GlRenderer::streamVertices(const D3DVERTEX* vertices, std::uint32_t count) {
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
@@ -89,8 +91,17 @@ GLint GlRenderer::streamVertices(const D3DVERTEX* vertices, std::uint32_t count)
         used_ = 0;
     }
     const auto first = static_cast<GLint>(used_);
-    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(used_ * sizeof(D3DVERTEX)),
-                    static_cast<GLsizeiptr>(count * sizeof(D3DVERTEX)), vertices);
+    const auto bytes = static_cast<GLsizeiptr>(count * sizeof(D3DVERTEX));
+    void* place =
+        glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(used_ * sizeof(D3DVERTEX)), bytes,
+                         GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (place != nullptr) {
+        std::memcpy(place, vertices, static_cast<std::size_t>(bytes));
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+    } else {
+        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(used_ * sizeof(D3DVERTEX)), bytes,
+                        vertices);
+    }
     used_ += count;
     return first;
 }

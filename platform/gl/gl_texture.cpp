@@ -8,26 +8,32 @@ GlTexture::~GlTexture() {
     if (name_ != 0) glDeleteTextures(1, &name_);
 }
 
+namespace {
+
+// Gives the bound texture `width` x `height` 16-bit texels, nearest-sampled (rows as set by
+// setRowLayout).
+void makeTexelStorage(int width, int height, const std::uint16_t* texels) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_R16, width, height, 0, GL_RED, GL_UNSIGNED_SHORT, texels);
+}
+
+}  // namespace
+
 bool GlTexture::upload(const sw::TextureView& texels) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     if (!usableTexture(&texels) || texels.width > largest || texels.height > largest) return false;
-    if (name_ == 0) {
-        glGenTextures(1, &name_);
-        glBindTexture(GL_TEXTURE_2D, name_);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    }
+    if (name_ == 0) glGenTextures(1, &name_);
     glBindTexture(GL_TEXTURE_2D, name_);
     setRowLayout(GL_UNPACK_ROW_LENGTH, GL_UNPACK_ALIGNMENT, texels.pitch);
     if (texels.width != width_ || texels.height != height_) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_R16UI, texels.width, texels.height, 0, GL_RED_INTEGER,
-                     GL_UNSIGNED_SHORT, texels.texels);
+        makeTexelStorage(texels.width, texels.height, texels.texels);
         width_ = texels.width;
         height_ = texels.height;
     } else {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_RED_INTEGER, GL_UNSIGNED_SHORT,
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_RED, GL_UNSIGNED_SHORT,
                         texels.texels);
     }
     return true;
@@ -42,7 +48,7 @@ GLuint GlTextureCache::textureOf(SoftwareSurface& surface) {
     if (found == entries_.end()) {
         surface.AddRef();
         found = entries_.try_emplace(&surface).first;
-    } else if (found->second.version == surface.version() && !surface.hasNewerCopyElsewhere()) {
+    } else if (found->second.version == surface.version() && !surface.newerElsewhere()) {
         return found->second.usable ? found->second.texture.name() : 0;
     }
     Entry& entry = found->second;

@@ -1,6 +1,8 @@
 // A texture of the OpenGL device: the surface's 16-bit texels as they are (the pixel shader
 // splits the channels and does the addressing, as the software rasterizer does), and the cache
-// that keeps one such texture per surface, renewed when the surface's pixels change.
+// that keeps one such texture per surface, renewed when the surface's pixels change. The texels
+// are kept as 16-bit normalised values, which every driver samples quickly (integer textures are
+// slow on some); k / 65535 comes back exactly, and times 65535 rounds back to k.
 #pragma once
 
 #include <epoxy/gl.h>

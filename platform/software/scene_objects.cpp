@@ -31,6 +31,15 @@ bool clipRect(const D3DRECT& rect, int width, int height, PixelRect& out) {
     return true;
 }
 
+// Where a mirror keeps the surface elsewhere it fills there; else memory is filled, after a
+// newer copy elsewhere has come home unless the fill replaces every pixel.
+void fill(SoftwareSurface& surface, const PixelRect& area, std::uint16_t value) {
+    if (surface.fillElsewhere(area, value)) return;
+    const bool whole = area.width == surface.width() && area.height == surface.height();
+    surface.usePixels(whole ? PixelUse::kReplace : PixelUse::kWrite);
+    fillRect({surface.pixels(), surface.pitch()}, area, value);
+}
+
 }  // namespace
 
 SoftwareMaterial::SoftwareMaterial(std::shared_ptr<DisplayContext> context)
@@ -131,27 +140,17 @@ HRESULT SoftwareViewport::Clear2(DWORD rectCount, D3DRECT* rects, DWORD flags, D
     SoftwareSurface* depth = target.attachedZBuffer();
     if (target.isBusy() || (depth != nullptr && depth->isBusy())) return DDERR_SURFACEBUSY;
     target.finishDrawing();
-    // Pixels kept newer elsewhere come back first, unless one rectangle replaces them all.
-    const bool whole = rectCount == 1 && rects[0].x1 <= 0 && rects[0].y1 <= 0;
-    const auto use = [&](const SoftwareSurface& surface) {
-        return whole && rects[0].x2 >= surface.width() && rects[0].y2 >= surface.height()
-                   ? PixelUse::kReplace
-                   : PixelUse::kWrite;
-    };
-    if ((flags & D3DCLEAR_TARGET) != 0 && rectCount > 0) target.usePixels(use(target));
-    if ((flags & D3DCLEAR_ZBUFFER) != 0 && depth != nullptr && rectCount > 0)
-        depth->usePixels(use(*depth));
     const std::uint16_t pixel = colorValue(target.layout(), color);
     const std::uint16_t depthFill = depthValue(z);
     for (DWORD i = 0; i < rectCount; ++i) {
         PixelRect area;
         if ((flags & D3DCLEAR_TARGET) != 0 &&
             clipRect(rects[i], target.width(), target.height(), area)) {
-            fillRect({target.pixels(), target.pitch()}, area, pixel);
+            fill(target, area, pixel);
         }
         if ((flags & D3DCLEAR_ZBUFFER) != 0 && depth != nullptr &&
             clipRect(rects[i], depth->width(), depth->height(), area)) {
-            fillRect({depth->pixels(), depth->pitch()}, area, depthFill);
+            fill(*depth, area, depthFill);
         }
     }
     return D3D_OK;

@@ -123,10 +123,9 @@ HRESULT SoftwareSurface::QueryInterface(REFIID riid, void** object) {
 }
 
 void SoftwareSurface::usePixels(PixelUse use) {
-    if (newerCopy_ != nullptr) {
-        PixelCopyKeeper* keeper = newerCopy_;
-        newerCopy_ = nullptr;
-        if (use != PixelUse::kReplace) keeper->copyBack(*this);
+    if (newerElsewhere_) {
+        newerElsewhere_ = false;
+        if (use != PixelUse::kReplace) mirror_->copyBack(*this);
     }
     if (use != PixelUse::kRead) ++version_;
 }
@@ -230,6 +229,8 @@ HRESULT SoftwareSurface::Blt(RECT* destRect, IDirectDrawSurface4* source, RECT* 
     context_->finishDrawing();
     if ((flags & DDBLT_COLORFILL) != 0) {
         if (effects == nullptr) return DDERR_INVALIDPARAMS;
+        const auto value = static_cast<std::uint16_t>(effects->dwFillColor);
+        if (fillElsewhere(to, value)) return DD_OK;
         usePixels(coversAll(to) ? PixelUse::kReplace : PixelUse::kWrite);
         return colorFill(to, effects);
     }

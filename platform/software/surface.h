@@ -16,15 +16,18 @@
 
 class SoftwareSurface;
 
-// Keeps a copy of a surface's pixels elsewhere (a GPU's memory) that can be newer than the
-// surface's own memory.
-class PixelCopyKeeper {
+// Keeps a copy of a surface's pixels elsewhere (a GPU's memory). The copy can be newer than the
+// surface's memory, and the mirror may do fills there instead of in memory.
+class PixelMirror {
   public:
     // Brings the newer copy into the surface's memory.
     virtual void copyBack(SoftwareSurface& surface) = 0;
+    // Fills `rect` with `value` in the copy, which then is the newer one; false: memory does it.
+    virtual bool fillElsewhere(SoftwareSurface& surface, const PixelRect& rect,
+                               std::uint16_t value) = 0;
 
   protected:
-    ~PixelCopyKeeper() = default;
+    ~PixelMirror() = default;
 };
 
 // How an operation uses the pixels in memory: it reads them, changes some, or replaces them all.
@@ -69,14 +72,18 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     void usePixels(PixelUse use);
     // Grows whenever the pixels in memory may have changed.
     std::uint64_t version() const { return version_; }
-    // From now on `keeper` holds newer pixels than memory, until usePixels brings them back.
-    void keepNewerCopyIn(PixelCopyKeeper* keeper) { newerCopy_ = keeper; }
-    // Forgets a keeper that goes away (its copy is dropped, not brought back).
-    void forgetKeeper(const PixelCopyKeeper* keeper) {
-        if (newerCopy_ == keeper) newerCopy_ = nullptr;
+    // The mirror that keeps a copy of the pixels elsewhere, or null. A mirror that goes away
+    // brings its newer pixels home and sets null.
+    PixelMirror* mirror() const { return mirror_; }
+    void setMirror(PixelMirror* mirror) { mirror_ = mirror; }
+    // From now on the mirror's copy is newer than memory, until usePixels brings it back.
+    void markNewerElsewhere() { newerElsewhere_ = mirror_ != nullptr; }
+    bool newerElsewhere() const { return newerElsewhere_; }
+    // Fills `rect` in the mirror's copy when the mirror takes it; false: fill memory.
+    bool fillElsewhere(const PixelRect& rect, std::uint16_t value) {
+        return mirror_ != nullptr && mirror_->fillElsewhere(*this, rect, value);
     }
-    bool hasNewerCopyIn(const PixelCopyKeeper* keeper) const { return newerCopy_ == keeper; }
-    bool hasNewerCopyElsewhere() const { return newerCopy_ != nullptr; }
+
     // The attached Z-buffer, if any (not a new reference).
     SoftwareSurface* attachedZBuffer() const;
 
@@ -113,7 +120,8 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     int locks_ = 0;
     bool dcOut_ = false;
     std::uint64_t version_ = 0;
-    PixelCopyKeeper* newerCopy_ = nullptr;  // not owned
+    PixelMirror* mirror_ = nullptr;  // not owned
+    bool newerElsewhere_ = false;
 };
 
 // The software surface behind an interface, or null when it is someone else's object.
