@@ -148,6 +148,7 @@ HRESULT GlDevice::EndScene() {
     const HRESULT result = leaveScene();
     if (FAILED(result)) return result;
     if (gl_->makeCurrent()) {
+        renderer_.endFrame();
         glFlush();  // the GPU starts on the frame while the CPU goes on
         textures_.dropUnused();
     }

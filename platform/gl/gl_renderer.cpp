@@ -76,34 +76,54 @@ const GlProgram* GlRenderer::programFor(bool gouraud, bool perspective) {
     return programs_[index].get();
 }
 
-// Appends the vertices to the stream buffer. The part written is one no queued draw reads, so it
-// is written without waiting for the GPU; a full buffer is orphaned (the driver keeps the old
-// storage for the draws still reading it) and filled again from its start.
+// Appends the vertices to the stream buffer, into a part that no queued draw reads, so it is
+// written without waiting. When the buffer is full it starts again from the front once the queued
+// draws are done; it is made large enough for two frames of vertices (see endFrame), so that this
+// wait comes at most every other frame (and each frame's read-back waits for the draws anyway).
 GLint GlRenderer::streamVertices(const D3DVERTEX* vertices, std::uint32_t count) {
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
-    if (count > capacity_) {
+    if (count > capacity_ || wantedCapacity_ > capacity_) {
+        capacity_ = std::max<std::size_t>(capacity_, wantedCapacity_);
         while (capacity_ < count) capacity_ *= 2;
-        used_ = capacity_;
-    }
-    if (used_ + count > capacity_) {
+        // New storage: the driver keeps the old one for the draws still reading it.
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(capacity_ * sizeof(D3DVERTEX)),
                      nullptr, GL_STREAM_DRAW);
+        used_ = 0;
+    } else if (used_ + count > capacity_) {
+        waitForQueuedDraws();
         used_ = 0;
     }
     const auto first = static_cast<GLint>(used_);
     const auto bytes = static_cast<GLsizeiptr>(count * sizeof(D3DVERTEX));
-    void* place =
-        glMapBufferRange(GL_ARRAY_BUFFER, static_cast<GLintptr>(used_ * sizeof(D3DVERTEX)), bytes,
-                         GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    const auto offset = static_cast<GLintptr>(used_ * sizeof(D3DVERTEX));
+    void* place = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
+                                   GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
     if (place != nullptr) {
         std::memcpy(place, vertices, static_cast<std::size_t>(bytes));
         glUnmapBuffer(GL_ARRAY_BUFFER);
     } else {
-        glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(used_ * sizeof(D3DVERTEX)), bytes,
-                        vertices);
+        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, vertices);
     }
     used_ += count;
+    frameVertices_ += count;
     return first;
+}
+
+void GlRenderer::waitForQueuedDraws() {
+    GLsync fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    if (fence == nullptr) {
+        glFinish();
+        return;
+    }
+    constexpr GLuint64 kSecond = 1000000000;
+    while (glClientWaitSync(fence, GL_SYNC_FLUSH_COMMANDS_BIT, kSecond) == GL_TIMEOUT_EXPIRED) {
+    }
+    glDeleteSync(fence);
+}
+
+void GlRenderer::endFrame() {
+    wantedCapacity_ = std::max(wantedCapacity_, 2 * frameVertices_);
+    frameVertices_ = 0;
 }
 
 GlViewport GlRenderer::viewportAround(const GlTarget& target) const {

@@ -1,5 +1,5 @@
 // Draws triangle lists of D3DVERTEX with OpenGL: what the software rasterizer does for a draw,
-// on the GPU. Vertices stream into one buffer made once (grown when a list does not fit).
+// on the GPU. Vertices stream into one buffer, made once and grown while the frames grow.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -27,6 +27,9 @@ class GlRenderer {
     // The largest target side it draws into (after init).
     int largestTarget() const { return largestViewport_; }
 
+    // Marks the end of a frame's draws (the vertex buffer is sized by the frames).
+    void endFrame();
+
     // Draws vertexCount / 3 triangles into `target` with `texture` (0: untextured).
     bool draw(const GlDrawConstants& constants, GlTarget& target, GLuint texture,
               const D3DVERTEX* vertices, std::uint32_t vertexCount);
@@ -34,6 +37,7 @@ class GlRenderer {
   private:
     const GlProgram* programFor(bool gouraud, bool perspective);
     GLint streamVertices(const D3DVERTEX* vertices, std::uint32_t count);
+    static void waitForQueuedDraws();
     GlViewport viewportAround(const GlTarget& target) const;
     static void setPipelineState(const GlDrawConstants& constants, const GlTarget& target,
                                  const GlViewport& window);
@@ -44,5 +48,7 @@ class GlRenderer {
     GLuint buffer_ = 0;
     std::size_t capacity_ = 0;  // in vertices
     std::size_t used_ = 0;
-    int largestViewport_ = 0;  // the largest power of two GL's viewport may span
+    std::size_t frameVertices_ = 0;   // streamed since the last endFrame
+    std::size_t wantedCapacity_ = 0;  // two of the largest frame so far
+    int largestViewport_ = 0;         // the largest power of two GL's viewport may span
 };
