@@ -2,6 +2,8 @@
 // used by the frame driver and the drawing. One instance for the program; each test makes its own.
 #pragma once
 
+#include <vector>
+
 #include "platform/d3d.h"
 #include "platform/ddraw.h"
 
@@ -34,6 +36,9 @@ struct DisplayObjects {
     IDirectDrawSurface4* backgroundSurface = nullptr;
     IDirectDrawSurface4* textureSurfaces[kTextureSlots] = {};
     IDirect3DTexture2* textures[kTextureSlots] = {};
+    // The scene's own diffuse maps, when its materials are drawn as authored.
+    std::vector<IDirectDrawSurface4*> mapSurfaces;
+    std::vector<IDirect3DTexture2*> mapTextures;
 
     DisplayObjects() = default;
     DisplayObjects(const DisplayObjects&) = delete;

@@ -14,6 +14,7 @@
 #include "shell/frame_output.h"
 #include "shell/player.h"
 #include "shell/stop_signal.h"
+#include "shell/view_check.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ int runBench(const Options& options) {
         const auto before = Clock::now();
         renderFrame(world);
         frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - before).count());
+        if (i == 0) warnIfSceneOutOfView(world);
     }
     const double total = std::chrono::duration<double>(Clock::now() - start).count();
     printReport(options, device, std::move(frameMs), total);

@@ -8,10 +8,19 @@ bool closesWindow(int virtualKey) {
 
 }  // namespace
 
-void handleWindowEvent(LoopState& state, const WindowEvent& event) {
+void handleWindowEvent(LoopState& state, const WindowEvent& event,
+                       const std::function<void(const WindowEvent&)>& control) {
     switch (event.kind) {
         case WindowEventKind::kKeyDown:
-            if (closesWindow(event.virtualKey)) state.closing = true;
+            if (closesWindow(event.virtualKey)) {
+                state.closing = true;
+            } else if (control) {
+                control(event);
+            }
+            break;
+        case WindowEventKind::kDrag:
+        case WindowEventKind::kWheel:
+            if (control) control(event);
             break;
         case WindowEventKind::kCloseRequest:
             state.closing = true;
@@ -28,17 +37,18 @@ void handleWindowEvent(LoopState& state, const WindowEvent& event) {
 }
 
 int runMessageLoop(WindowEventSource& events, LoopState& state,
-                   const std::function<bool()>& produceFrame) {
+                   const std::function<bool()>& produceFrame,
+                   const std::function<void(const WindowEvent&)>& control) {
     constexpr int kNormalExit = 0;
     constexpr int kEventsFailed = 1;
     while (!state.closing) {
         WindowEvent event;
         if (events.poll(event)) {
-            handleWindowEvent(state, event);
+            handleWindowEvent(state, event, control);
         } else if (state.appActive) {
             if (!produceFrame()) break;
         } else if (events.wait(event)) {
-            handleWindowEvent(state, event);
+            handleWindowEvent(state, event, control);
         } else {
             return kEventsFailed;  // nothing could ever wake the loop again
         }

@@ -30,13 +30,14 @@ void setViewTransform(DisplayObjects& display, Viewer& viewer, int frame) {
     aimSceneLight(display, view.towardLight);
 }
 
-void clearViewport(DisplayObjects& display) {
+void clearViewport(DisplayObjects& display, D3DCOLOR colour) {
     D3DRECT whole{0, 0, display.screenWidth, display.screenHeight};
-    display.viewport->Clear2(1, &whole, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    display.viewport->Clear2(1, &whole, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0);
 }
 
-DrawTargets drawTargetsOf(DisplayObjects& display) {
-    return {display.device, display.sceneMaterial, display.textures[0]};
+DrawTargets drawTargetsOf(DisplayObjects& display, const AuthoredDrawing& authored) {
+    return {display.device, display.sceneMaterial, display.textures[0],
+            authored.materials != nullptr ? &authored : nullptr};
 }
 
 }  // namespace
@@ -49,20 +50,22 @@ int nextFrameNumber(int frameCounter, std::uint16_t lastFrame) {
 int renderFrame(FrameWorld& world) {
     DisplayObjects& display = world.display;
     setViewTransform(display, world.viewer, world.frame.frameCounter);
-    clearViewport(display);
+    clearViewport(display, world.frame.clearColour);
     display.device->BeginScene();
     // A missing backdrop (no file) fails this blit and leaves the cleared black.
     display.renderTarget->Blt(nullptr, display.backgroundSurface, nullptr, DDBLT_WAIT, nullptr);
     display.device->SetTexture(0, display.textures[0]);
     animateAndDrawObjects(world.scene, world.animation, world.frame.frameCounter, world.pose,
-                          drawTargetsOf(display));
+                          drawTargetsOf(display, world.authored));
     display.device->EndScene();
     display.backBuffer->BltFast(0, 0, display.renderTarget, nullptr,
                                 DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT);
     drawFrameRate(world.frame, display.backBuffer);
     display.primarySurface->Flip(nullptr, DDFLIP_WAIT);
-    world.frame.frameCounter =
-        nextFrameNumber(world.frame.frameCounter, world.scene.sceneInfo.lastFrame);
+    if (!world.frame.paused) {
+        world.frame.frameCounter =
+            nextFrameNumber(world.frame.frameCounter, world.scene.sceneInfo.lastFrame);
+    }
     return 1;
 }
 

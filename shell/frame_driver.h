@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "anim/draw.h"
 #include "anim/posing.h"
 #include "ase/records.h"
 #include "display/display_objects.h"
@@ -18,6 +19,7 @@ struct FrameWorld {
     PoseWork& pose;
     const Animation& animation;
     Viewer& viewer;
+    const AuthoredDrawing& authored;  // materials null: the plain materials
 };
 
 // Draws one complete frame and advances the frame number. Always returns 1.

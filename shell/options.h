@@ -6,6 +6,11 @@
 #include "anim/posing.h"
 #include "view/viewer.h"
 
+// plain: every object in the colours of the material at its own position in the list, with the
+// one texture (the default). authored: each face in the (sub-)material its object and face name,
+// with that material's own diffuse map; objects without a material in their wireframe colour.
+enum class MaterialChoice : std::uint8_t { plain, authored };
+
 // Which 3D device draws: the GPU's only when it is a real one, the GPU's whatever it is, or the
 // program's own software device.
 enum class DeviceRequest { automatic, hardware, software };
@@ -21,6 +26,7 @@ struct Options {
     int frame = 0;              // frame to pose / first frame to play
     AnimationModel animation = AnimationModel::table;
     CameraChoice camera;
+    MaterialChoice materials = MaterialChoice::plain;
 
     bool window = false;       // a frame-sized window instead of the full screen
     bool vsync = true;         // the flip waits for the display's refresh (windowed or full screen)

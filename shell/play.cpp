@@ -14,6 +14,8 @@
 #include "shell/frame_output.h"
 #include "shell/player.h"
 #include "shell/stop_signal.h"
+#include "shell/playback_controls.h"
+#include "shell/view_check.h"
 
 namespace {
 
@@ -82,9 +84,14 @@ int play(Player& player, WindowEventSource& events, const HeadlessPresenter& cop
     FrameOutput output({options.frames, options.snapshotDir, progressStream(options)}, &copies);
     FrameWorld world = player.world();
     LoopState loop;
+    bool first = true;
     int code = runMessageLoop(events, loop, [&] {
         renderFrame(world);
+        if (first) warnIfSceneOutOfView(world);
+        first = false;
         return output.afterFrame();
+    }, [&](const WindowEvent& event) {
+        applyPlaybackControl(event, player.frame, player.viewer, player.scene.sceneInfo.lastFrame);
     });
     output.finish();
     if (output.failed()) code = kRunFailed;

@@ -1,11 +1,14 @@
 #include "shell/player.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ase/reader.h"
 #include "display/device_setup.h"
 #include "images/loaders.h"
+#include "images/material_maps.h"
 #include "platform/raster/raster.h"
 #include "prep/prepare.h"
 
@@ -19,6 +22,24 @@ bool loadScene(Scene& scene, const std::string& path, std::FILE* messages) {
     return true;
 }
 
+// The scene's own materials and maps in place of the plain ones; where no backdrop shows, the
+// scene's background colour does.
+void useAuthoredMaterials(Player& player, const Options& files) {
+    turnTextureCoordinatesUpright(player.scene);
+    player.materials = buildAuthoredMaterials(player.scene);
+    player.authored.materials = &player.materials;
+    const std::string folder = std::filesystem::path(files.scenePath).parent_path().string();
+    player.authored.textures = loadMaterialMaps(player.display, player.materials, folder);
+    if (player.display.device != nullptr) {
+        player.display.device->SetRenderState(D3DRENDERSTATE_TEXTUREADDRESS, D3DTADDRESS_WRAP);
+    }
+    if (player.display.backgroundSurface == nullptr) {
+        const D3DVECTOR& c = player.scene.sceneInfo.backgroundColor;
+        const auto channel = [](float v) { return static_cast<D3DCOLOR>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+        player.frame.clearColour = channel(c.x) << 16 | channel(c.y) << 8 | channel(c.z);
+    }
+}
+
 HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& directDrawCreate,
                 const Options& files) {
     player.display.screenWidth = files.width;
@@ -26,7 +47,11 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     if (FAILED(setupDevice(player.display, window, directDrawCreate))) return E_FAIL;
     probeDisplayPixelFormat(player.display);
     loadPcxBackground(player.display, files.backgroundPath.c_str());
-    loadSprTexture(player.display, files.texturePath.c_str(), 0);
+    // The scene's own maps take the one texture's place when its materials are drawn as authored.
+    if (files.materials == MaterialChoice::plain) {
+        loadSprTexture(player.display, files.texturePath.c_str(), 0);
+    }
+    if (files.materials == MaterialChoice::authored) useAuthoredMaterials(player, files);
     // The animation model and the camera, now that the frame's size is known.
     player.animation = prepareAnimation(player.scene, files.animation);
     std::string note;

@@ -19,8 +19,10 @@ struct Player {
     PoseWork pose;
     Animation animation;
     Viewer viewer;
+    AuthoredMaterials materials;  // --materials authored only
+    AuthoredDrawing authored;
 
-    FrameWorld world() { return {scene, display, frame, pose, animation, viewer}; }
+    FrameWorld world() { return {scene, display, frame, pose, animation, viewer, authored}; }
 };
 
 // Reads and prepares the scene, before any display is brought up, with the reader's progress on

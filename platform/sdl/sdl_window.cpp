@@ -55,9 +55,22 @@ Uint32 textureFormat(sw::PixelLayout layout) {
 }
 
 int virtualKeyOf(SDL_Keycode key) {
-    if (key == SDLK_ESCAPE) return VK_ESCAPE;
-    if (key == SDLK_F12) return VK_F12;
-    return 0x10000 + static_cast<int>(key & 0xFFFF);  // outside the two keys that matter
+    switch (key) {
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_F12:
+            return VK_F12;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        default:
+            return 0x10000 + static_cast<int>(key & 0xFFFF);  // outside the keys that matter
+    }
 }
 
 WindowEventKind kindOfWindowEvent(Uint8 event) {
@@ -88,6 +101,17 @@ WindowEvent translate(const SDL_Event& sdl) {
             break;
         case SDL_WINDOWEVENT:
             event.kind = kindOfWindowEvent(sdl.window.event);
+            break;
+        case SDL_MOUSEMOTION:
+            if ((sdl.motion.state & SDL_BUTTON_LMASK) != 0) {
+                event.kind = WindowEventKind::kDrag;
+                event.dx = sdl.motion.xrel;
+                event.dy = sdl.motion.yrel;
+            }
+            break;
+        case SDL_MOUSEWHEEL:
+            event.kind = WindowEventKind::kWheel;
+            event.wheel = sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
             break;
         default:
             break;

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "shell/frame_driver.h"
+#include "shell/playback_controls.h"
 
 namespace {
 
@@ -126,6 +128,49 @@ TEST(MessageLoop, FailedWaitEndsTheLoopWithAnErrorInsteadOfSpinning) {
               1);
     EXPECT_EQ(frames, 0);
     EXPECT_EQ(events.log, (std::vector<std::string>{"event", "wait"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Space pauses, Left and Right step only while paused (wrapping at the cycle's ends), Home goes
+// back to frame 0; drags and the wheel move only the fit camera; Esc still ends the loop.
+TEST(PlaybackControls, PauseStepRewindAndTheFitCameraOnly) {
+    FrameState frame;
+    frame.frameCounter = 5;
+    Viewer fixed;
+    applyPlaybackControl(key(VK_RIGHT), frame, fixed, 9);
+    EXPECT_EQ(frame.frameCounter, 5);  // playing: the arrows do nothing
+    applyPlaybackControl(key(VK_SPACE), frame, fixed, 9);
+    EXPECT_TRUE(frame.paused);
+    applyPlaybackControl(key(VK_RIGHT), frame, fixed, 9);
+    EXPECT_EQ(frame.frameCounter, 6);
+    for (int i = 0; i < 7; ++i) applyPlaybackControl(key(VK_LEFT), frame, fixed, 9);
+    EXPECT_EQ(frame.frameCounter, 9);  // 6 back to 0, then round to the last frame
+    applyPlaybackControl(key(VK_HOME), frame, fixed, 9);
+    EXPECT_EQ(frame.frameCounter, 0);
+    applyPlaybackControl(key(VK_SPACE), frame, fixed, 9);
+    EXPECT_FALSE(frame.paused);
+
+    Scene scene;
+    std::string note;
+    Viewer fit = Viewer::make(scene, Animation{}, {CameraKind::fit, 0}, 640, 480, note);
+    const CameraView before = fit.frameView(0);
+    WindowEvent drag{WindowEventKind::kDrag, 0, 40, 0, 0};
+    applyPlaybackControl(drag, frame, fit, 9);
+    const CameraView turned = fit.frameView(0);
+    EXPECT_NE(std::memcmp(&before.view, &turned.view, sizeof(D3DMATRIX)), 0);
+    WindowEvent wheel{WindowEventKind::kWheel, 0, 0, 0, 3};
+    applyPlaybackControl(wheel, frame, fit, 9);
+    EXPECT_LT(fit.frameView(0).view._43, turned.view._43);  // closer to the centre
+
+    LoopState state;
+    bool controlled = false;
+    handleWindowEvent(state, key(VK_SPACE), [&](const WindowEvent&) { controlled = true; });
+    EXPECT_TRUE(controlled);
+    handleWindowEvent(state, key(VK_ESCAPE), [](const WindowEvent&) { FAIL(); });
+    EXPECT_TRUE(state.closing);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 
 const Animation kTableModel;
 Viewer fixedCamera;
+const AuthoredDrawing kPlainMaterials;
 
 // Two objects with one rest triangle each, lastFrame as given.
 Scene twoObjectScene(std::uint16_t lastFrame) {
@@ -32,7 +33,7 @@ class FrameDriver : public ::testing::Test {
   protected:
     std::vector<int> framesDrawn(int frames) {
         std::vector<int> drawn;
-        FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera};
+        FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera, kPlainMaterials};
         for (int i = 0; i < frames; ++i) {
             drawn.push_back(state.frameCounter);
             renderFrame(world);
@@ -49,7 +50,7 @@ class FrameDriver : public ::testing::Test {
 };
 
 TEST_F(FrameDriver, CallsThePlatformInTheFramesOrder) {
-    FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera};
+    FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera, kPlainMaterials};
     EXPECT_EQ(renderFrame(world), 1);
     const std::vector<std::string> expected{
         "device.SetTransform(2)",
@@ -84,7 +85,7 @@ TEST_F(FrameDriver, SetsTheLookAtViewEveryFrame) {
 // Without a backdrop the blit has no source and fails; the frame goes on regardless.
 TEST_F(FrameDriver, MissingBackgroundStillDrawsTheFrame) {
     LoggingDisplay bare(false);
-    FrameWorld world{scene, bare.display, state, pose, kTableModel, fixedCamera};
+    FrameWorld world{scene, bare.display, state, pose, kTableModel, fixedCamera, kPlainMaterials};
     renderFrame(world);
     EXPECT_EQ(bare.log.calls[3], "target.Blt(null, null, null, 0x1000000, null)");
     EXPECT_EQ(bare.log.calls.back(), "primary.Flip(null, 0x1)");
