@@ -72,9 +72,9 @@ void main() {
     vec3 n = (world * vec4(normal, 0.0)).xyz;
     float nDotL = lightOn ? dot(n, toLight) : 0.0;
     float lambert = nDotL > 0.0 ? nDotL : 0.0;
-    float spec = specularOn && nDotL > 0.0 ? specularFactor(p, n) : 0.0;
+    float shine = specularOn && nDotL > 0.0 ? specularFactor(p, n) : 0.0;
     lit = clamp(base + diffuse * lambert, 0.0, 1.0);
-    highlight = clamp(specular * spec, 0.0, 1.0);
+    highlight = clamp(specular * shine, 0.0, 1.0);
     texCoord = texCoordIn;
 }
 )";
