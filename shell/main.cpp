@@ -159,6 +159,14 @@ void describeDrawing(CLI::App& app, Options& options) {
             return parseFrameSize(text, probe);
         })
         ->option_text("WxH");
+    addWordOption<DeviceRequest>(
+        app, "--device", options.device,
+        {{"auto", DeviceRequest::automatic},
+         {"hardware", DeviceRequest::hardware},
+         {"software", DeviceRequest::software}},
+        "Which 3D device draws: auto (the GPU through OpenGL when there is a real one, the "
+        "default), hardware (OpenGL whatever its renderer) or software")
+        ->option_text("auto|hardware|software");
     app.add_option("--threads", options.threads,
                    "Drawing threads (default: every core; 1 draws on the main thread alone)")
         ->check(wholeNumber(1, 64))
