@@ -35,9 +35,10 @@ ls "$work" | grep -q '\.tmp' && fail "a temporary snapshot file was left behind"
 # SIGINT and SIGTERM end an endless headless run cleanly, with the snapshot written.
 for signal in INT TERM; do
   rm -f "$work/stopped.png"
-  "$aseplay" -C "$demo" --headless --snapshot "$work/stopped.png" >/dev/null 2>&1 &
+  "$aseplay" -C "$demo" --headless --snapshot "$work/stopped.png" >"$work/running.txt" 2>&1 &
   pid=$!
-  sleep 1
+  # The device line comes after the handlers are in place; a fixed sleep lost the race under load.
+  for _ in $(seq 300); do grep -q "drawing with" "$work/running.txt" && break; sleep 0.1; done
   kill -"$signal" "$pid"
   wait "$pid"
   code=$?
