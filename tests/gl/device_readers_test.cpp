@@ -17,43 +17,7 @@
 
 namespace {
 
-using Pixels = std::vector<std::uint16_t>;
-
-Pixels copyOf(IDirectDrawSurface4* surface) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
-    Pixels pixels;
-    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
-    const auto* p = static_cast<const std::uint16_t*>(desc.lpSurface);
-    pixels.assign(p, p + desc.lPitch / 2 * desc.dwHeight);
-    surface->Unlock(nullptr);
-    return pixels;
-}
-
-void paint(IDirectDrawSurface4* surface, int seed) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
-    ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-    auto* p = static_cast<std::uint16_t*>(desc.lpSurface);
-    for (DWORD y = 0; y < desc.dwHeight; ++y)
-        for (DWORD x = 0; x < desc.dwWidth; ++x)
-            p[y * desc.lPitch / 2 + x] = static_cast<std::uint16_t>((x * 37 + y * 11) * seed);
-    surface->Unlock(nullptr);
-}
-
-D3DMATERIAL material(float r, float g, float b, bool shiny) {
-    D3DMATERIAL m;
-    std::memset(&m, 0, sizeof m);
-    m.dwSize = kD3DMaterialSize;
-    m.diffuse = {r, g, b, 0};
-    m.ambient = {r / 4, g / 4, b / 4, 0};
-    m.emissive = {0.15f, 0.15f, 0.15f, 0};
-    if (shiny) m.specular = {0.9f, 0.9f, 0.9f, 0};
-    m.power = shiny ? 12 : 0;
-    return m;
-}
+using Pixels = SurfacePixels;
 
 // A run of one material within an object's triangle list.
 struct Run {
@@ -76,20 +40,21 @@ class Scene {
   public:
     explicit Scene(HardwareDeviceMaker* hardware) {
         EXPECT_TRUE(path.bringUp(200, 150, 1, hardware));
-        paint(path.backdrop, 3);
-        side = offscreen(path.display.screenWidth, path.display.screenHeight);
+        EXPECT_TRUE(paint(path.backdrop, 3));
+        side = path.offscreen(path.display.screenWidth, path.display.screenHeight);
         const int sizes[3][2] = {{37, 23}, {64, 64}, {5, 300}};
         for (int i = 0; i < 3; ++i) {
-            textureSurfaces[i] = offscreen(sizes[i][0], sizes[i][1]);
-            paint(textureSurfaces[i], 5 + i);
+            textureSurfaces[i] = path.offscreen(sizes[i][0], sizes[i][1]);
+            EXPECT_TRUE(paint(textureSurfaces[i], 5 + i));
             textureSurfaces[i]->QueryInterface(IID_IDirect3DTexture2,
                                                reinterpret_cast<void**>(&textures[i]));
         }
         Object torus{rastertest::torus({0, 0, 0}, 110, 30, 48, 24), {}};
         const std::size_t third = torus.vertices.size() / 9 * 3;
-        torus.runs = {{0, third, material(1, 0.8f, 0.6f, true), 0},
-                      {third, third, material(0.3f, 1, 0.5f, false), -1},
-                      {2 * third, torus.vertices.size() - 2 * third, material(1, 1, 1, true), 2}};
+        torus.runs = {
+            {0, third, testMaterial(1, 0.8f, 0.6f, true), 0},
+            {third, third, testMaterial(0.3f, 1, 0.5f, false), -1},
+            {2 * third, torus.vertices.size() - 2 * third, testMaterial(1, 1, 1, true), 2}};
         objects.push_back(torus);
         std::vector<D3DVERTEX> floor;
         for (float x = -2000; x < 2000; x += 500)
@@ -100,9 +65,9 @@ class Scene {
                 floor.insert(floor.end(), {v(x, z), v(x, z + 500), v(x + 500, z + 500), v(x, z),
                                            v(x + 500, z + 500), v(x + 500, z)});
             }
-        objects.push_back({floor, {{0, floor.size(), material(0.4f, 0.9f, 0.5f, false), 1}}});
+        objects.push_back({floor, {{0, floor.size(), testMaterial(0.4f, 0.9f, 0.5f, false), 1}}});
         Object ball{rastertest::sphere({60, 60, 60}, 70, 24, 12), {}};
-        ball.runs = {{0, ball.vertices.size(), material(0.3f, 0.5f, 1, true), 0}};
+        ball.runs = {{0, ball.vertices.size(), testMaterial(0.3f, 0.5f, 1, true), 0}};
         objects.push_back(ball);
     }
     ~Scene() {
@@ -124,7 +89,8 @@ class Scene {
         d.renderTarget->Blt(nullptr, path.backdrop, nullptr, DDBLT_WAIT, nullptr);
         draw(objects[0]);
         seen.lockedMidScene = copyOf(d.renderTarget);
-        paint(textureSurfaces[0], 9 + turn);  // the torus drawn above keeps the old texels
+        EXPECT_TRUE(
+            paint(textureSurfaces[0], 9 + turn));  // the torus drawn above keeps the old texels
         d.device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
         draw(objects[1]);
         side->Blt(nullptr, d.renderTarget, nullptr, DDBLT_WAIT, nullptr);
@@ -173,18 +139,6 @@ class Scene {
                                                object.vertices.data() + run.first,
                                                static_cast<DWORD>(run.count), 0);
         }
-    }
-    IDirectDrawSurface4* offscreen(int width, int height) {
-        DDSURFACEDESC2 desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.dwSize = kDDSurfaceDesc2Size;
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = static_cast<DWORD>(width);
-        desc.dwHeight = static_cast<DWORD>(height);
-        IDirectDrawSurface4* surface = nullptr;
-        EXPECT_EQ(path.display.ddraw4->CreateSurface(&desc, &surface, nullptr), DD_OK);
-        return surface;
     }
 
   public:

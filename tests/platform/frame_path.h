@@ -3,6 +3,7 @@
 // tests and the benchmark.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -25,18 +26,26 @@ struct FramePath {
     // False when the display cannot be brought up. With `hardware` the set-up finds that device.
     bool bringUp(DWORD backdropWidth, DWORD backdropHeight, int threads = 1,
                  HardwareDeviceMaker* hardware = nullptr) {
-        if (FAILED(setupDevice(display, nullptr,
-                               makeSoftwareDirectDrawCreate({{}, &presenter, threads, hardware})))) {
+        if (FAILED(
+                setupDevice(display, nullptr,
+                            makeSoftwareDirectDrawCreate({{}, &presenter, threads, hardware})))) {
             return false;
         }
+        backdrop = offscreen(backdropWidth, backdropHeight);
+        return backdrop != nullptr;
+    }
+    // A plain surface of the display, or null.
+    IDirectDrawSurface4* offscreen(DWORD width, DWORD height) {
         DDSURFACEDESC2 desc;
         std::memset(&desc, 0, sizeof desc);
         desc.dwSize = kDDSurfaceDesc2Size;
         desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
         desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = backdropWidth;
-        desc.dwHeight = backdropHeight;
-        return SUCCEEDED(display.ddraw4->CreateSurface(&desc, &backdrop, nullptr));
+        desc.dwWidth = width;
+        desc.dwHeight = height;
+        IDirectDrawSurface4* surface = nullptr;
+        return SUCCEEDED(display.ddraw4->CreateSurface(&desc, &surface, nullptr)) ? surface
+                                                                                  : nullptr;
     }
     ~FramePath() { releaseAndClear(backdrop); }
     std::vector<Object> noObjects;
@@ -62,3 +71,46 @@ struct FramePath {
         display.primarySurface->Flip(nullptr, DDFLIP_WAIT);
     }
 };
+
+// For the tests that compare what two ways of drawing leave in surfaces.
+using SurfacePixels = std::vector<std::uint16_t>;
+
+// Every pixel row of the surface, pitch included; empty when it cannot be locked.
+inline SurfacePixels copyOf(IDirectDrawSurface4* surface) {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = kDDSurfaceDesc2Size;
+    SurfacePixels pixels;
+    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
+    const auto* p = static_cast<const std::uint16_t*>(desc.lpSurface);
+    pixels.assign(p, p + desc.lPitch / 2 * desc.dwHeight);
+    surface->Unlock(nullptr);
+    return pixels;
+}
+
+// Fills the surface with a pattern that differs with the seed; false when it cannot be locked.
+inline bool paint(IDirectDrawSurface4* surface, int seed) {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = kDDSurfaceDesc2Size;
+    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return false;
+    auto* p = static_cast<std::uint16_t*>(desc.lpSurface);
+    for (DWORD y = 0; y < desc.dwHeight; ++y)
+        for (DWORD x = 0; x < desc.dwWidth; ++x)
+            p[y * desc.lPitch / 2 + x] = static_cast<std::uint16_t>((x * 37 + y * 11) * seed);
+    surface->Unlock(nullptr);
+    return true;
+}
+
+// A coloured material; shiny ones have a specular highlight, the others a power of zero.
+inline D3DMATERIAL testMaterial(float r, float g, float b, bool shiny) {
+    D3DMATERIAL m;
+    std::memset(&m, 0, sizeof m);
+    m.dwSize = kD3DMaterialSize;
+    m.diffuse = {r, g, b, 0};
+    m.ambient = {r / 4, g / 4, b / 4, 0};
+    m.emissive = {0.15f, 0.15f, 0.15f, 0};
+    if (shiny) m.specular = {0.9f, 0.9f, 0.9f, 0};
+    m.power = shiny ? 12 : 0;
+    return m;
+}

@@ -11,43 +11,7 @@
 
 namespace {
 
-using Pixels = std::vector<std::uint16_t>;
-
-Pixels copyOf(IDirectDrawSurface4* surface) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
-    Pixels pixels;
-    if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return pixels;
-    const auto* p = static_cast<const std::uint16_t*>(desc.lpSurface);
-    pixels.assign(p, p + desc.lPitch / 2 * desc.dwHeight);
-    surface->Unlock(nullptr);
-    return pixels;
-}
-
-void paint(IDirectDrawSurface4* surface, int seed) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
-    ASSERT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-    auto* p = static_cast<std::uint16_t*>(desc.lpSurface);
-    for (DWORD y = 0; y < desc.dwHeight; ++y)
-        for (DWORD x = 0; x < desc.dwWidth; ++x)
-            p[y * desc.lPitch / 2 + x] = static_cast<std::uint16_t>((x * 37 + y * 11) * seed);
-    surface->Unlock(nullptr);
-}
-
-D3DMATERIAL material(float r, float g, float b, bool shiny) {
-    D3DMATERIAL m;
-    std::memset(&m, 0, sizeof m);
-    m.dwSize = kD3DMaterialSize;
-    m.diffuse = {r, g, b, 0};
-    m.ambient = {r / 4, g / 4, b / 4, 0};
-    m.emissive = {0.2f, 0.2f, 0.2f, 0};
-    if (shiny) m.specular = {0.9f, 0.9f, 0.9f, 0};
-    m.power = 10;
-    return m;
-}
+using Pixels = SurfacePixels;
 
 // Everything one frame leaves to be compared.
 struct Seen {
@@ -60,18 +24,18 @@ class Scene {
   public:
     explicit Scene(int threads) {
         EXPECT_TRUE(path.bringUp(200, 150, threads));
-        paint(path.backdrop, 3);
-        side = offscreen(path.display.screenWidth, path.display.screenHeight);
+        EXPECT_TRUE(paint(path.backdrop, 3));
+        side = path.offscreen(path.display.screenWidth, path.display.screenHeight);
         for (int i = 0; i < 2; ++i) {
-            textureSurfaces[i] = offscreen(32, 32);
-            paint(textureSurfaces[i], 5 + i);
+            textureSurfaces[i] = path.offscreen(32, 32);
+            EXPECT_TRUE(paint(textureSurfaces[i], 5 + i));
             textureSurfaces[i]->QueryInterface(IID_IDirect3DTexture2,
                                                reinterpret_cast<void**>(&textures[i]));
         }
         // Thousands of triangles (spread over the threads), a floor reaching behind the camera
         // (clipped), and a ball in front of both.
         objects.push_back({rastertest::torus({0, 0, 0}, 110, 30, 64, 32),
-                           material(1, 0.8f, 0.6f, true), textures[0]});
+                           testMaterial(1, 0.8f, 0.6f, true), textures[0]});
         std::vector<D3DVERTEX> floor;
         for (float x = -2000; x < 2000; x += 500)
             for (float z = -2000; z < 2000; z += 500) {
@@ -81,9 +45,9 @@ class Scene {
                 floor.insert(floor.end(), {v(x, z), v(x, z + 500), v(x + 500, z + 500), v(x, z),
                                            v(x + 500, z + 500), v(x + 500, z)});
             }
-        objects.push_back({floor, material(0.4f, 0.9f, 0.5f, false), textures[1]});
-        objects.push_back(
-            {rastertest::sphere({60, 60, 60}, 70, 24, 12), material(0.3f, 0.5f, 1, true), nullptr});
+        objects.push_back({floor, testMaterial(0.4f, 0.9f, 0.5f, false), textures[1]});
+        objects.push_back({rastertest::sphere({60, 60, 60}, 70, 24, 12),
+                           testMaterial(0.3f, 0.5f, 1, true), nullptr});
     }
     ~Scene() {
         for (int i = 0; i < 2; ++i) {
@@ -102,7 +66,7 @@ class Scene {
         d.renderTarget->Blt(nullptr, path.backdrop, nullptr, DDBLT_WAIT, nullptr);
         draw(objects[0]);
         seen.lockedMidScene = copyOf(d.renderTarget);
-        paint(textureSurfaces[0], 9);  // the torus drawn above keeps the old texels
+        EXPECT_TRUE(paint(textureSurfaces[0], 9));  // the torus drawn above keeps the old texels
         draw(objects[1]);
         side->Blt(nullptr, d.renderTarget, nullptr, DDBLT_WAIT, nullptr);
         seen.blittedMidScene = copyOf(side);
@@ -132,18 +96,6 @@ class Scene {
         path.display.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX,
                                            object.vertices.data(),
                                            static_cast<DWORD>(object.vertices.size()), 0);
-    }
-    IDirectDrawSurface4* offscreen(int width, int height) {
-        DDSURFACEDESC2 desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.dwSize = kDDSurfaceDesc2Size;
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = static_cast<DWORD>(width);
-        desc.dwHeight = static_cast<DWORD>(height);
-        IDirectDrawSurface4* surface = nullptr;
-        EXPECT_EQ(path.display.ddraw4->CreateSurface(&desc, &surface, nullptr), DD_OK);
-        return surface;
     }
 
   public:
