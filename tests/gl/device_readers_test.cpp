@@ -56,15 +56,7 @@ class Scene {
             {third, third, testMaterial(0.3f, 1, 0.5f, false), -1},
             {2 * third, torus.vertices.size() - 2 * third, testMaterial(1, 1, 1, true), 2}};
         objects.push_back(torus);
-        std::vector<D3DVERTEX> floor;
-        for (float x = -2000; x < 2000; x += 500)
-            for (float z = -2000; z < 2000; z += 500) {
-                const auto v = [](float px, float pz) {
-                    return rastertest::vertex(px, -40, pz, {0, 1, 0}, px / 300, pz / 300);
-                };
-                floor.insert(floor.end(), {v(x, z), v(x, z + 500), v(x + 500, z + 500), v(x, z),
-                                           v(x + 500, z + 500), v(x + 500, z)});
-            }
+        const rastertest::Mesh floor = rastertest::ground(-40);
         objects.push_back({floor, {{0, floor.size(), testMaterial(0.4f, 0.9f, 0.5f, false), 1}}});
         Object ball{rastertest::sphere({60, 60, 60}, 70, 24, 12), {}};
         ball.runs = {{0, ball.vertices.size(), testMaterial(0.3f, 0.5f, 1, true), 0}};

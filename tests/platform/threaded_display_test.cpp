@@ -36,15 +36,7 @@ class Scene {
         // (clipped), and a ball in front of both.
         objects.push_back({rastertest::torus({0, 0, 0}, 110, 30, 64, 32),
                            testMaterial(1, 0.8f, 0.6f, true), textures[0]});
-        std::vector<D3DVERTEX> floor;
-        for (float x = -2000; x < 2000; x += 500)
-            for (float z = -2000; z < 2000; z += 500) {
-                const auto v = [](float px, float pz) {
-                    return rastertest::vertex(px, -40, pz, {0, 1, 0}, px / 300, pz / 300);
-                };
-                floor.insert(floor.end(), {v(x, z), v(x, z + 500), v(x + 500, z + 500), v(x, z),
-                                           v(x + 500, z + 500), v(x + 500, z)});
-            }
+        const rastertest::Mesh floor = rastertest::ground(-40);
         objects.push_back({floor, testMaterial(0.4f, 0.9f, 0.5f, false), textures[1]});
         objects.push_back({rastertest::sphere({60, 60, 60}, 70, 24, 12),
                            testMaterial(0.3f, 0.5f, 1, true), nullptr});

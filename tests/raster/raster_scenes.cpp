@@ -252,6 +252,18 @@ Mesh torus(Vec3 centre, float major, float minor, int rings, int sides) {
     return mesh;
 }
 
+Mesh ground(float y) {
+    Mesh mesh;
+    const auto corner = [y](float x, float z) {
+        return vertex(x, y, z, {0, 1, 0}, x / 300, z / 300);
+    };
+    for (float x = -2000; x < 2000; x += 500)
+        for (float z = -2000; z < 2000; z += 500)
+            mesh.insert(mesh.end(), {corner(x, z), corner(x, z + 500), corner(x + 500, z + 500),
+                                     corner(x, z), corner(x + 500, z + 500), corner(x + 500, z)});
+    return mesh;
+}
+
 void append(Mesh& to, const Mesh& from) {
     to.insert(to.end(), from.begin(), from.end());
 }

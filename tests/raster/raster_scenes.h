@@ -73,6 +73,9 @@ using Mesh = std::vector<D3DVERTEX>;
 // default counter-clockwise culling.
 Mesh sphere(Vec3 centre, float radius, int slices, int stacks);
 Mesh torus(Vec3 centre, float major, float minor, int rings, int sides);
+// Squares of 500 facing up at height y, 4000 across about the origin, textured across several
+// repeats: seen from the program's camera it reaches behind the eye, so it is clipped.
+Mesh ground(float y);
 void append(Mesh& to, const Mesh& from);
 
 D3DVERTEX vertex(float x, float y, float z, Vec3 normal = {0, 1, 0}, float u = 0, float v = 0);
