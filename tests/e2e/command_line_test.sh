@@ -5,14 +5,7 @@
 set -uo pipefail
 aseplay="$1"
 demo="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/harness.sh"
 
 # A headless run of a few frames ends by itself with 0 and writes both kinds of snapshot.
 "$aseplay" -C "$demo" --headless --frames 3 --snapshot "$work/last.png" --snapshots "$work/all" \
@@ -113,5 +106,4 @@ done
 "$aseplay" -C "$work/no-such-dir" --headless >/dev/null 2>&1 && fail "a missing -C directory was accepted"
 [[ "$("$aseplay" --version)" =~ ^aseplay\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $("$aseplay" --version)"
 
-[ "$failures" -eq 0 ] && echo "command line: all checks passed"
-exit $((failures > 0))
+finish "command line"

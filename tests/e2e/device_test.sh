@@ -7,13 +7,7 @@
 set -uo pipefail
 aseplay="$1"
 demo="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/harness.sh"
 # Mesa's drivers keep allocations until exit; the leak checker is for the program's own code.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 # No OpenGL at all: the EGL loader finds no driver.
@@ -66,5 +60,4 @@ LIBGL_ALWAYS_SOFTWARE=1 "$aseplay" -C "$demo" --headless --frames 2 --device har
 [ -s "$work/hardware.png" ] || fail "no snapshot from the hardware device"
 grep -q "drawing with" "$work/out.txt" && fail "--device hardware announced a choice"
 
-[ "$failures" -eq 0 ] && echo "device: all checks passed"
-exit $((failures > 0))
+finish "device"

@@ -7,13 +7,7 @@
 set -uo pipefail
 aseplay="$(realpath "$1")"
 demo="$(realpath "$2")"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/harness.sh"
 
 binary_bytes() {  # 0 to 255, sixteen times
   local one=""
@@ -72,5 +66,4 @@ zz.ase binary    not an ASE scene file
 0.spr  binary    is short
 CASES
 
-[ "$failures" -eq 0 ] && echo "special files: all checks passed"
-exit $((failures > 0))
+finish "special files"
