@@ -352,3 +352,17 @@ void parseName(AseText& text, const char* line) {
 std::string_view firstToken(const char* line) {
     return Tokens(line).next();
 }
+
+bool opensBlock(std::string_view line) {
+    while (!line.empty() && isSpace(line.back())) line.remove_suffix(1);
+    return !line.empty() && line.back() == '{';
+}
+
+bool isAseHeaderLine(std::string_view firstLine) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (firstLine.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        firstLine.remove_prefix(kByteOrderMark.size());
+    }
+    while (!firstLine.empty() && isSpace(firstLine.front())) firstLine.remove_prefix(1);
+    return firstLine.size() > 1 && firstLine[0] == '*' && !isSpace(firstLine[1]);
+}

@@ -122,3 +122,34 @@ bool feedsFrameTables(const TrackBlock& block) {
     if (sampled(block)) return false;
     return !(block.part == TrackPart::rotation && block.style == KeyStyle::bezier);
 }
+
+void takeTableKeys(GeomObject& object, const TrackBlock& block) {
+    if (!feedsFrameTables(block)) return;
+    switch (block.part) {
+        case TrackPart::position:
+            object.posKeys = object.tracks.posKeys;
+            break;
+        case TrackPart::rotation:
+            object.rotKeys = object.tracks.rotKeys;
+            break;
+        case TrackPart::scale:
+            object.scaleKeys = object.tracks.scaleKeys;
+            break;
+    }
+}
+
+bool inLayout(const TrackBlock& block) {
+    if (block.style == KeyStyle::bezier) return block.part != TrackPart::rotation;
+    return block.style == KeyStyle::tcb;
+}
+
+bool isLayoutKeyLine(const TrackBlock& block, std::string_view keyword) {
+    const PartLines& lines = linesOf(block.part);
+    const bool bezier = block.part != TrackPart::rotation && keyword == lines.keys[1];
+    return bezier || keyword == lines.keys[2];
+}
+
+std::string_view keyLineOf(const TrackBlock& block) {
+    const PartLines& lines = linesOf(block.part);
+    return sampled(block) ? lines.sample : lines.keys[static_cast<int>(block.style) - 1];
+}

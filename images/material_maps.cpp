@@ -3,7 +3,6 @@
 #include <SDL_image.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -67,26 +66,25 @@ IDirectDrawSurface4* createMapTexture(DisplayObjects& display, const RgbPicture&
     return surface;
 }
 
-// Null (with one line on stderr) when the map cannot be found or read.
+// Null (with a warning) when the map cannot be found or read.
 IDirect3DTexture2* loadMap(DisplayObjects& display, const std::string& folder,
-                           const std::string& fileName) {
+                           const std::string& fileName, Messages& messages) {
     const std::string path = findBesideScene(folder, fileName);
     if (path.empty()) {
-        std::fprintf(stderr, "aseplay: %s: map not found beside the scene; its material keeps its colours\n",
-                     fileName.c_str());
+        messages.warning(fileName, "map not found beside the scene; its material keeps its colours");
         return nullptr;
     }
     std::vector<std::uint8_t> bytes;
     std::string error;
     RgbPicture picture;
     if (readFileBytes(path, bytes, error) != FileReadResult::kOk || !decodePicture(bytes, picture, error)) {
-        std::fprintf(stderr, "aseplay: %s: %s\n", path.c_str(), error.c_str());
+        messages.warning(path, error);
         return nullptr;
     }
     IDirect3DTexture2* texture = nullptr;
     IDirectDrawSurface4* surface = createMapTexture(display, picture, texture);
     if (surface == nullptr) {
-        std::fprintf(stderr, "aseplay: %s: the display cannot make the texture\n", path.c_str());
+        messages.warning(path, "the display cannot make the texture");
         return nullptr;
     }
     display.mapSurfaces.push_back(surface);
@@ -145,7 +143,8 @@ bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbPicture& picture,
 
 std::vector<IDirect3DTexture2*> loadMaterialMaps(DisplayObjects& display,
                                                  const AuthoredMaterials& materials,
-                                                 const std::string& sceneFolder) {
+                                                 const std::string& sceneFolder,
+                                                 Messages& messages) {
     std::vector<IDirect3DTexture2*> textures(materials.looks.size(), nullptr);
     if (display.device == nullptr || display.ddraw4 == nullptr) return textures;
     std::map<std::string, IDirect3DTexture2*> byFile;  // each file once, however many looks use it
@@ -153,7 +152,7 @@ std::vector<IDirect3DTexture2*> loadMaterialMaps(DisplayObjects& display,
         const std::string& file = materials.looks[i].map;
         if (file.empty()) continue;
         auto [entry, isNew] = byFile.try_emplace(file, nullptr);
-        if (isNew) entry->second = loadMap(display, sceneFolder, file);
+        if (isNew) entry->second = loadMap(display, sceneFolder, file, messages);
         textures[i] = entry->second;
     }
     return textures;

@@ -4,8 +4,8 @@
 #include "prep/mesh.h"
 #include "prep/tracks.h"
 
-void prepareScene(Scene& scene, std::FILE* warnings) {
+Messages prepareScene(Scene& scene) {
     buildTriangleLists(scene);
     linkHierarchy(scene);
-    buildTrackFrames(scene, warnings);
+    return buildTrackFrames(scene);
 }

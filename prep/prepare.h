@@ -2,9 +2,9 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdio>
 
 #include "ase/records.h"
+#include "platform/messages.h"
 
 // The number of objects that can be prepared and posed: `objectCount`, bounded by the records that
 // actually exist, so that a scene built by hand cannot send a loop outside its arrays.
@@ -14,5 +14,5 @@ inline int usableObjectCount(const Scene& scene) {
         std::clamp<long long>(scene.objectCount, 0, static_cast<long long>(records)));
 }
 
-// Triangle lists, then hierarchy lists, then per-frame track tables. Warnings go to `warnings`.
-void prepareScene(Scene& scene, std::FILE* warnings = stderr);
+// Triangle lists, then hierarchy lists, then per-frame track tables. Returns the warnings.
+Messages prepareScene(Scene& scene);
