@@ -49,7 +49,7 @@ TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
             EXPECT_EQ(object.texFaces.size(), 50u);
             EXPECT_EQ(object.vertexNormals.size(), 150u);
             for (const MeshFace& face : object.faces) ASSERT_LT(face.c, object.vertexCount);
-            EXPECT_EQ(object.posKeys.size(), 3u);
+            ASSERT_EQ(object.posKeys.size(), 3u);  // posKeys[2] is read below
             EXPECT_EQ(object.rotKeys.size(), 3u);
             EXPECT_EQ(object.scaleKeys.size(), 3u);
             EXPECT_EQ(object.posKeys[2].time, 100 * 160);
