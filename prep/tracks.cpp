@@ -10,10 +10,6 @@
 
 namespace {
 
-bool isZeroOrNan(float v) {
-    return !(v < 0.0f) && !(v > 0.0f);
-}
-
 // The scene frame of a key: time in ticks divided by ticks per frame, truncated toward zero.
 std::int64_t keyFrame(std::int32_t time, std::uint16_t ticksPerFrame) {
     return static_cast<std::int64_t>(time) / ticksPerFrame;
