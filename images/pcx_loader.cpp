@@ -17,9 +17,7 @@ std::optional<PixelLayout> displayLayout(const DisplayObjects& display) {
 }
 
 IDirectDrawSurface4* createOffscreenSurface(IDirectDraw4* ddraw4, int width, int height) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     desc.dwWidth = static_cast<DWORD>(width);

@@ -15,9 +15,7 @@ constexpr DWORD kTextureDescFlags =
     DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
 
 DDSURFACEDESC2 emptyTextureDesc() {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.ddpfPixelFormat.dwSize = kDDPixelFormatSize;
     return desc;
 }
