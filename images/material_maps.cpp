@@ -34,15 +34,14 @@ bool textureFormat(IDirect3DDevice3* device, DDPIXELFORMAT& format, PixelLayout&
     TextureSearch search{16, false, &format};
     device->EnumTextureFormats(textureFormatCallback, &search);
     if (format.dwRGBBitCount != 16) return false;
-    layout = format.dwGBitMask == 0x07E0 ? PixelLayout::k565 : PixelLayout::k555;
+    const bool is565 = format.dwGBitMask == channelLayout(PixelLayout::k565).greenMask();
+    layout = is565 ? PixelLayout::k565 : PixelLayout::k555;
     return true;
 }
 
-IDirectDrawSurface4* createMapTexture(DisplayObjects& display, const RgbPicture& picture,
+IDirectDrawSurface4* createMapTexture(DisplayObjects& display, const RgbImage& picture,
                                       IDirect3DTexture2*& texture) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
     desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     desc.dwWidth = static_cast<DWORD>(picture.width);
@@ -76,7 +75,7 @@ IDirect3DTexture2* loadMap(DisplayObjects& display, const std::string& folder,
     }
     std::vector<std::uint8_t> bytes;
     std::string error;
-    RgbPicture picture;
+    RgbImage picture;
     if (readFileBytes(path, bytes, error) != FileReadResult::kOk || !decodePicture(bytes, picture, error)) {
         messages.warning(path, error);
         return nullptr;
@@ -112,7 +111,7 @@ std::string findBesideScene(const std::string& folder, const std::string& fileNa
     return found;
 }
 
-bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbPicture& picture,
+bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture,
                    std::string& error) {
     SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     SurfacePtr decoded(stream != nullptr ? IMG_Load_RW(stream, 1) : nullptr);

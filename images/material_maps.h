@@ -9,22 +9,15 @@
 
 #include "display/display_objects.h"
 #include "platform/messages.h"
+#include "platform/rgb_image.h"
 #include "prep/material_runs.h"
 
 // The path of `fileName` in `folder`, matching letter case loosely when no exact match exists;
 // empty when the folder holds no such file.
 std::string findBesideScene(const std::string& folder, const std::string& fileName);
 
-// A decoded picture as 8-bit red, green and blue, rows from the top.
-struct RgbPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;
-};
-
 // Decodes a picture file's bytes; false with the reason in `error`.
-bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbPicture& picture,
-                   std::string& error);
+bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture, std::string& error);
 
 // One texture per look: the look's map, or null for a look without one or whose map could not be
 // found or read (one warning per such file). The textures are kept in display.mapTextures.

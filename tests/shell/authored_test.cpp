@@ -45,7 +45,7 @@ TEST(MaterialMaps, FoundBesideTheSceneByFileNameInAnyLetterCase) {
     std::vector<std::uint8_t> bytes;
     std::string error;
     ASSERT_EQ(readFileBytes((kAuthored / "checker.bmp").string(), bytes, error), FileReadResult::kOk);
-    RgbPicture picture;
+    RgbImage picture;
     ASSERT_TRUE(decodePicture(bytes, picture, error)) << error;
     EXPECT_EQ(picture.width, 16);
     EXPECT_EQ(picture.rgb[0], 240);  // the top-left square is yellow
