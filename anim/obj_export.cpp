@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "prep/prepare.h"
 
 namespace {
 
@@ -53,10 +52,9 @@ void giveUsualPermissions(int fd) {
 }  // namespace
 
 bool writeObj(std::FILE* out, const Scene& scene, const PoseWork& work) {
-    const int count =
-        std::min<int>(usableObjectCount(scene), static_cast<int>(work.workVertices.size()));
+    const std::size_t count = std::min(scene.geomObjects.size(), work.workVertices.size());
     unsigned long long nextVertex = 1;
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const std::string_view name = unquoted(scene.geomObjects[i].name.view());
         std::fprintf(out, "o %.*s\n", static_cast<int>(name.size()), name.data());
         const auto& vertices = work.workVertices[i];

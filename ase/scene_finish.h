@@ -1,9 +1,18 @@
-// The end of reading, shared by the positional and the tolerant reading.
+// The end of reading, shared by the positional and the tolerant reading, and the one place where
+// counts are made to agree with the records they count.
 #pragma once
 
 #include "ase/records.h"
 
-// objectCount is the number of geometry objects, every DrawObject's triangle list is sized for its
-// object's faces, and DrawObject i takes the plain look of material i (only for the objects that
-// exist).
+// objectCount is the number of geometry objects, the counts agree with their records, every
+// DrawObject's triangle list is sized for its object's faces, and DrawObject i takes the plain look
+// of material i (only for the objects that exist).
 void finishScene(Scene& scene);
+
+// Makes every count agree with the records it counts, so that whatever uses the scene can loop
+// over the records alone: a count larger than its records is cut to them (a scene built by hand
+// may promise more than it holds), records beyond a count are dropped, and every object has a
+// face normal and three corner normals per face. The reading by keywords already leaves the counts
+// so; the positional reading keeps the colour and mesh-frame count lines as they stand, and they
+// meet their lists here.
+void fitCountsToRecords(Scene& scene);

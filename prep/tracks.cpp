@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "prep/math.h"
-#include "prep/prepare.h"
 
 namespace {
 
@@ -150,7 +149,7 @@ bool anyObjectHasKeys(const Scene& scene, int count) {
 
 Messages buildTrackFrames(Scene& scene) {
     Messages warnings;
-    const int count = usableObjectCount(scene);
+    const int count = static_cast<int>(scene.geomObjects.size());
     const SceneInfo& info = scene.sceneInfo;
     const std::int32_t span = static_cast<std::int32_t>(info.lastFrame) - info.firstFrame;
     // Without ticks per frame the key frames are undefined; a reversed frame range has no table.
