@@ -313,7 +313,8 @@ void parseName(AseText& text, const char* line) {
     std::string_view token = Tokens(line, 1).next();
     if (token.size() > 0 && token.front() == '"' && token.find('"', 1) == std::string_view::npos) {
         if (const char* closing = std::strchr(token.data() + token.size(), '"')) {
-            token = std::string_view(token.data(), static_cast<std::size_t>(closing + 1 - token.data()));
+            token = std::string_view(token.data(),
+                                     static_cast<std::size_t>(closing + 1 - token.data()));
         }
     }
     text.assign(token);

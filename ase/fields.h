@@ -49,10 +49,24 @@ bool opensBlock(std::string_view line);
 bool isAseHeaderLine(std::string_view firstLine);
 
 // The parser of a record field, chosen by the field's type.
-inline void parseField(AseText& field, const char* line) { parseName(field, line); }
-inline void parseField(std::int16_t& field, const char* line) { parseShort(field, line); }
-inline void parseField(std::uint16_t& field, const char* line) { parseShort(field, line); }
-inline void parseField(std::int16_t (&fields)[3], const char* line) { parseShortTriple(fields, line); }
-inline void parseField(std::int32_t& field, const char* line) { parseInt(field, line); }
-inline void parseField(float& field, const char* line) { parseFloat(field, line); }
-inline void parseField(D3DVECTOR& field, const char* line) { parseVector(field, line); }
+inline void parseField(AseText& field, const char* line) {
+    parseName(field, line);
+}
+inline void parseField(std::int16_t& field, const char* line) {
+    parseShort(field, line);
+}
+inline void parseField(std::uint16_t& field, const char* line) {
+    parseShort(field, line);
+}
+inline void parseField(std::int16_t (&fields)[3], const char* line) {
+    parseShortTriple(fields, line);
+}
+inline void parseField(std::int32_t& field, const char* line) {
+    parseInt(field, line);
+}
+inline void parseField(float& field, const char* line) {
+    parseFloat(field, line);
+}
+inline void parseField(D3DVECTOR& field, const char* line) {
+    parseVector(field, line);
+}

@@ -21,7 +21,8 @@ void ReadSession::checkRoomFor(std::size_t count, const char* what) {
 
 void ReadSession::readHeaderLine() {
     const char* first = lineOf("the file header");
-    if (!isAseHeaderLine(first)) fail(": not an ASE scene file (its first line is no keyword line)");
+    if (!isAseHeaderLine(first))
+        fail(": not an ASE scene file (its first line is no keyword line)");
     parseShort(scene_.sceneInfo.version, first);
 }
 

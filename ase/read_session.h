@@ -40,11 +40,19 @@ class ReadSession {
     // The first line: the keyword line that makes the file a scene file, with its version.
     void readHeaderLine();
     // A line that closes or opens a block.
-    static bool isStructural(const char* line) { return firstToken(line) == "}" || opensBlock(line); }
+    static bool isStructural(const char* line) {
+        return firstToken(line) == "}" || opensBlock(line);
+    }
 
-    void objectDone() { report_.messages.progress(std::to_string(++objectsRead_) + " Object Compelete!!"); }
-    void lightDone() { report_.messages.progress(std::to_string(++lightsRead_) + " Light Compelete!!"); }
-    void cameraDone() { report_.messages.progress(std::to_string(++camerasRead_) + " Camera Compelete!!"); }
+    void objectDone() {
+        report_.messages.progress(std::to_string(++objectsRead_) + " Object Compelete!!");
+    }
+    void lightDone() {
+        report_.messages.progress(std::to_string(++lightsRead_) + " Light Compelete!!");
+    }
+    void cameraDone() {
+        report_.messages.progress(std::to_string(++camerasRead_) + " Camera Compelete!!");
+    }
     // The end of the file: the last progress message and the end-of-reading step.
     void finishRead();
 

@@ -401,7 +401,8 @@ class SceneReader : public ReadSession {
     // A frame's arrays grow with the lines the file gives, up to the frame's counts: the count
     // lines alone never size them, so a frame that promises more than it lists costs nothing.
     template <class Record>
-    void readFrameList(std::vector<Record>& records, std::size_t count, const ListBlock<Record>& list) {
+    void readFrameList(std::vector<Record>& records, std::size_t count,
+                       const ListBlock<Record>& list) {
         for (std::size_t position = 0;; ++position) {
             const char* text = keywordLine();
             if (is("}")) return;
@@ -463,7 +464,8 @@ class SceneReader : public ReadSession {
         if (light.lightType == kOmniLight || light.lightType == kTargetLight) {
             const std::span<const FieldLine<LightObject>> settings = kLightSettingLines;
             readFields(settings.first(kLightSpotLines), light);
-            if (light.lightType == kTargetLight) readFields(settings.subspan(kLightSpotLines, 2), light);
+            if (light.lightType == kTargetLight)
+                readFields(settings.subspan(kLightSpotLines, 2), light);
             readFields(settings.subspan(kLightSpotLines + 2), light);
         }
         skipLines(2);
@@ -588,7 +590,8 @@ void readTolerant(Scene& scene, std::FILE* file, const char* fileName, ReadRepor
     Scene keywordScene;
     readByKeywords(keywordScene, lines, fileName, byKeywords, missingBlocks);
     for (long line : lines.overlongLines()) {
-        if (line > site.linesRead) overlongLines.push_back(line);  // the first reading had not met it
+        if (line > site.linesRead)
+            overlongLines.push_back(line);  // the first reading had not met it
     }
     if (!result.complete && stopStands(site, missingBlocks)) {
         scene = std::move(strictScene);
@@ -600,11 +603,12 @@ void readTolerant(Scene& scene, std::FILE* file, const char* fileName, ReadRepor
 
 // The report's messages as they are shown: the overlong lines' warnings first, then the
 // reading's progress, then the error of a stop.
-void composeMessages(ReadReport& result, const char* fileName, const std::vector<long>& overlongLines) {
+void composeMessages(ReadReport& result, const char* fileName,
+                     const std::vector<long>& overlongLines) {
     Messages messages;
     for (long line : overlongLines) {
-        messages.warning(std::string(fileName) + ":" + std::to_string(line) + ": line longer than " +
-                         std::to_string(LineSource::kMaxLineLength) +
+        messages.warning(std::string(fileName) + ":" + std::to_string(line) +
+                         ": line longer than " + std::to_string(LineSource::kMaxLineLength) +
                          " bytes; the rest of it is ignored");
     }
     messages.append(result.messages);

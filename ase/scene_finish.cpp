@@ -40,7 +40,8 @@ void fitMeshCounts(GeomObject& object, DrawObject& draw) {
 
 void fitCountsToRecords(Scene& scene) {
     const std::size_t objects = std::min(scene.geomObjects.size(), scene.drawObjects.size());
-    const auto counted = std::clamp<long long>(scene.objectCount, 0, static_cast<long long>(objects));
+    const auto counted =
+        std::clamp<long long>(scene.objectCount, 0, static_cast<long long>(objects));
     scene.objectCount = static_cast<std::int32_t>(counted);
     scene.geomObjects.resize(static_cast<std::size_t>(counted));
     scene.drawObjects.resize(static_cast<std::size_t>(counted));

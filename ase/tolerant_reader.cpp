@@ -141,7 +141,8 @@ class KeywordReader : public ReadSession {
                 parseShort(count, text);
                 return true;
             }
-            if (keyword != kMaterialBlock || !opensBlock(text) || scene_.materials.size() >= count) {
+            if (keyword != kMaterialBlock || !opensBlock(text) ||
+                scene_.materials.size() >= count) {
                 return false;
             }
             readMaterial(scene_.materials.emplace_back(), text);

@@ -30,7 +30,8 @@ void startTrack(NodeTracks& tracks, const TrackBlock& block);
 void addTrackLine(NodeTracks& tracks, const TrackBlock& block, const char* line);
 
 // Whether the per-frame tables take this track's keys: key tracks of position and scale, and the
-// TCB and linear rotation tracks. Sampled tracks and Bezier rotations feed the node evaluation only.
+// TCB and linear rotation tracks. Sampled tracks and Bezier rotations feed the node evaluation
+// only.
 bool feedsFrameTables(const TrackBlock& block);
 
 // A geometry object's per-frame tables take the keys of a track that feeds them, replacing what an

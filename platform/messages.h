@@ -23,7 +23,9 @@ struct Messages {
     // A problem with a file or another named thing: "name: text".
     void warning(const std::string& name, const std::string& text) { warning(name + ": " + text); }
     void error(std::string text) { list.push_back({MessageKind::error, std::move(text)}); }
-    void append(const Messages& more) { list.insert(list.end(), more.list.begin(), more.list.end()); }
+    void append(const Messages& more) {
+        list.insert(list.end(), more.list.begin(), more.list.end());
+    }
     bool empty() const { return list.empty(); }
 };
 

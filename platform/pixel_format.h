@@ -20,7 +20,9 @@ struct ChannelLayout {
     int blueMax;
 
     constexpr int greenBits() const { return greenMax == 63 ? 6 : 5; }
-    constexpr std::uint16_t redMask() const { return static_cast<std::uint16_t>(redMax << redShift); }
+    constexpr std::uint16_t redMask() const {
+        return static_cast<std::uint16_t>(redMax << redShift);
+    }
     constexpr std::uint16_t greenMask() const {
         return static_cast<std::uint16_t>(greenMax << greenShift);
     }
@@ -57,8 +59,8 @@ constexpr std::uint8_t widen(unsigned v, int bits) {
 
 constexpr Rgb8 unpackPixel(PixelLayout layout, std::uint16_t p) {
     const ChannelLayout c = channelLayout(layout);
-    return {widen(p >> c.redShift & c.redMax, 5), widen(p >> c.greenShift & c.greenMax, c.greenBits()),
-            widen(p & c.blueMax, 5)};
+    return {widen(p >> c.redShift & c.redMax, 5),
+            widen(p >> c.greenShift & c.greenMax, c.greenBits()), widen(p & c.blueMax, 5)};
 }
 constexpr Rgb8 unpack565(std::uint16_t p) {
     return unpackPixel(PixelLayout::k565, p);
