@@ -25,8 +25,6 @@ void fitMeshCounts(GeomObject& object, DrawObject& draw) {
     fitCount(object.faceCount, object.faces);
     fitCount(object.texVertexCount, object.texVertices);
     fitCount(object.texFaceCount, object.texFaces);
-    fitCount(object.colorVertexCount, object.colorVertices);
-    fitCount(object.colorFaceCount, object.colorFaces);
     object.faceNormals.resize(object.faces.size());
     object.vertexNormals.resize(3 * object.faces.size());
     for (MeshFrame& frame : object.meshFrames) {

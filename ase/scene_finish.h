@@ -9,10 +9,11 @@
 // of material i (only for the objects that exist).
 void finishScene(Scene& scene);
 
-// Makes every count agree with the records it counts, so that whatever uses the scene can loop
+// Makes the counts agree with the records they count, so that whatever uses the scene can loop
 // over the records alone: a count larger than its records is cut to them (a scene built by hand
 // may promise more than it holds), records beyond a count are dropped, and every object has a
 // face normal and three corner normals per face. The reading by keywords already leaves the counts
-// so; the positional reading keeps the colour and mesh-frame count lines as they stand, and they
-// meet their lists here.
+// so; the positional reading keeps the mesh-frame count lines as they stand, and they meet their
+// lists here. The colour counts stay as read: nothing uses the colour lists, and a list without
+// its count line may hold more than the 16-bit count can say.
 void fitCountsToRecords(Scene& scene);
