@@ -9,6 +9,8 @@
 
 #include "images/image_limits.h"
 #include "images/loaders.h"
+#include "images/pcx.h"
+#include "images/spr.h"
 #include "images/surface_fill.h"
 #include "platform/d3d.h"
 #include "platform/file_input.h"
@@ -76,7 +78,8 @@ IDirect3DTexture2* loadMap(DisplayObjects& display, const std::string& folder,
     std::vector<std::uint8_t> bytes;
     std::string error;
     RgbImage picture;
-    if (readFileBytes(path, bytes, error) != FileReadResult::kOk || !decodePicture(bytes, picture, error)) {
+    if (readFileBytes(path, bytes, error) != FileReadResult::kOk ||
+        !decodePicture(path, bytes, picture, error)) {
         messages.warning(path, error);
         return nullptr;
     }
@@ -111,8 +114,33 @@ std::string findBesideScene(const std::string& folder, const std::string& fileNa
     return found;
 }
 
-bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture,
-                   std::string& error) {
+namespace {
+
+bool endsWith(const std::string& name, const char* ending) {
+    const std::string lower = lowered(name);
+    const std::size_t n = std::strlen(ending);
+    return lower.size() >= n && lower.compare(lower.size() - n, n, ending) == 0;
+}
+
+// The ".spr" picture's 5-6-5 words widened to 8-bit channels.
+bool decodeSprPicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture, std::string& error) {
+    SprImage image;
+    if (!decodeSpr(bytes, image, error)) return false;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.rgb.clear();
+    picture.rgb.reserve(image.pixels.size() * 3);
+    for (const std::uint16_t p : image.pixels) {
+        const Rgb8 c = unpack565(p);
+        picture.rgb.push_back(c.r);
+        picture.rgb.push_back(c.g);
+        picture.rgb.push_back(c.b);
+    }
+    return true;
+}
+
+bool decodeThroughSdlImage(const std::vector<std::uint8_t>& bytes, RgbImage& picture,
+                           std::string& error) {
     SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     SurfacePtr decoded(stream != nullptr ? IMG_Load_RW(stream, 1) : nullptr);
     if (!decoded) {
@@ -138,6 +166,15 @@ bool decodePicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture,
                     static_cast<std::size_t>(picture.width) * 3);
     }
     return true;
+}
+
+}  // namespace
+
+bool decodePicture(const std::string& fileName, const std::vector<std::uint8_t>& bytes,
+                   RgbImage& picture, std::string& error) {
+    if (endsWith(fileName, ".spr")) return decodeSprPicture(bytes, picture, error);
+    if (endsWith(fileName, ".pcx")) return decodePcx(bytes, picture, error);
+    return decodeThroughSdlImage(bytes, picture, error);
 }
 
 std::vector<IDirect3DTexture2*> loadMaterialMaps(DisplayObjects& display,

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 
 #include "shell/commands.h"
 #include "shell/number_options.h"
@@ -60,12 +59,11 @@ bool parseCameraChoice(const std::string& value, CameraChoice& choice) {
 }
 
 void describeViewing(CLI::App& app, Options& options) {
-    const std::map<std::string, AnimationModel> models{{"table", AnimationModel::table},
-                                                       {"exact", AnimationModel::exact}};
-    app.add_option("--animation", options.animation,
-                   "How the scene moves: table (per-frame tables of rigid pieces, the default) or "
-                   "exact (every node's tracks, composed with its parents, as exporters mean them)")
-        ->transform(CLI::CheckedTransformer(models, CLI::ignore_case))
+    addWordOption<AnimationModel>(
+        app, "--animation", options.animation,
+        {{"table", AnimationModel::table}, {"exact", AnimationModel::exact}},
+        "How the scene moves: table (per-frame tables of rigid pieces, the default) or exact "
+        "(every node's tracks, composed with its parents, as exporters mean them)")
         ->option_text("table|exact");
     app.add_option_function<std::string>(
            "--camera",
@@ -77,13 +75,12 @@ void describeViewing(CLI::App& app, Options& options) {
            "fixed (the original eye, the default), fit (frames the whole animated scene) or "
            "scene[:N] (the scene's first, or N-th from 0, camera)")
         ->option_text("fixed|fit|scene[:N]");
-    const std::map<std::string, MaterialChoice> materials{{"plain", MaterialChoice::plain},
-                                                          {"authored", MaterialChoice::authored}};
-    app.add_option("--materials", options.materials,
-                   "plain (each object in the colours of the material at its own position, with "
-                   "the one texture; the default) or authored (the scene's own materials, "
-                   "sub-materials and diffuse maps)")
-        ->transform(CLI::CheckedTransformer(materials, CLI::ignore_case))
+    addWordOption<MaterialChoice>(
+        app, "--materials", options.materials,
+        {{"plain", MaterialChoice::plain}, {"authored", MaterialChoice::authored}},
+        "plain (each object in the colours of the material at its own position, with the one "
+        "texture; the default) or authored (the scene's own materials, sub-materials and "
+        "diffuse maps)")
         ->option_text("plain|authored");
     app.add_flag("--authored")->description(
                  "The scene as its author made it: --animation exact --camera scene "
@@ -162,9 +159,17 @@ void describeDrawing(CLI::App& app, Options& options) {
             return parseFrameSize(text, probe);
         })
         ->option_text("WxH");
+    addWordOption<DeviceRequest>(
+        app, "--device", options.device,
+        {{"auto", DeviceRequest::automatic},
+         {"hardware", DeviceRequest::hardware},
+         {"software", DeviceRequest::software}},
+        "Which 3D device draws: auto (the GPU through OpenGL when there is a real one, the "
+        "default), hardware (OpenGL whatever its renderer) or software")
+        ->option_text("auto|hardware|software");
     app.add_option("--threads", options.threads,
                    "Drawing threads (default: every core; 1 draws on the main thread alone)")
-        ->check(CLI::Range(1, 64))
+        ->check(wholeNumber(1, 64))
         ->option_text("N");
 }
 

@@ -11,6 +11,10 @@
 // with that material's own diffuse map; objects without a material in their wireframe colour.
 enum class MaterialChoice : std::uint8_t { plain, authored };
 
+// Which 3D device draws: the GPU's only when it is a real one, the GPU's whatever it is, or the
+// program's own software device.
+enum class DeviceRequest { automatic, hardware, software };
+
 struct Options {
     std::string directory;  // -C: run in this directory
     std::string scenePath = "zz.ase";
@@ -36,4 +40,5 @@ struct Options {
     int width = 640;  // --size: the frame's size in pixels
     int height = 480;
     int threads = 0;  // drawing threads; 0: every core
+    DeviceRequest device = DeviceRequest::automatic;
 };

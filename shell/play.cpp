@@ -9,6 +9,7 @@
 #include "platform/sdl/sdl_window.h"
 #include "platform/software/software_display.h"
 #include "shell/commands.h"
+#include "shell/device_choice.h"
 #include "shell/event_loop.h"
 #include "shell/frame_output.h"
 #include "shell/player.h"
@@ -45,12 +46,25 @@ void reportSetupFailure(const std::string& why) {
     std::fprintf(stderr, "aseplay: cannot set up the display: %s (try --headless)\n", why.c_str());
 }
 
+void reportDeviceFailure(const std::string& why) {
+    std::fprintf(stderr, "aseplay: cannot set up the display: %s (try --device software)\n",
+                 why.c_str());
+}
+
+// --device auto says which device it chose, where the reader's progress messages go.
+void announceDevice(const DeviceChoice& device, const Options& options) {
+    if (options.device != DeviceRequest::automatic || options.quiet) return;
+    std::printf("aseplay: drawing with %s\n", device.describe().c_str());
+    std::fflush(stdout);
+}
+
 bool wantsSnapshots(const Options& options) {
     return !options.snapshotPath.empty() || !options.snapshotDir.empty();
 }
 
 SdlWindowConfig windowConfigFor(const Options& options) {
     SdlWindowConfig config;
+    config.openGl = options.device != DeviceRequest::software;
     config.fullScreen = !options.window;
     config.vsync = options.vsync;
     config.layout = kDisplayLayout;
@@ -90,12 +104,15 @@ int play(Player& player, WindowEventSource& events, const HeadlessPresenter& cop
 }  // namespace
 
 int runPlayer(const Options& options) {
+    // Declared before the player: its devices go first, while their OpenGL context and its
+    // window still exist.
+    std::unique_ptr<SdlWindow> window;
+    DeviceChoice device;
     Player player;
     if (!loadScene(player.scene, options.scenePath, progressMessages(options, stdout))) {
         return kRunFailed;
     }
     HeadlessPresenter copies;
-    std::unique_ptr<SdlWindow> window;
     NoWindowEvents noWindow;
     WindowEventSource* events = &noWindow;
     Presenter* screen = nullptr;
@@ -114,12 +131,22 @@ int runPlayer(const Options& options) {
     FramePresenters presenters(screen, wantsSnapshots(options) ? &copies : nullptr);
 
     const HWND handle = window != nullptr ? window->handle() : nullptr;
-    if (FAILED(startUp(
-            player, handle,
-            makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters, drawingThreads(options)}),
-            options))) {
+    std::string error;
+    if (!device.prepare(options.device, handle, error)) {
+        reportDeviceFailure(error);
+        return kDisplaySetupFailed;
+    }
+    if (FAILED(startUp(player, handle,
+                       makeSoftwareDirectDrawCreate({kDisplayLayout, &presenters,
+                                                     drawingThreads(options), device.hardware()}),
+                       options))) {
         reportSetupFailure("the 3D device could not be brought up");
         return kDisplaySetupFailed;
     }
+    if (!device.confirm(error)) {
+        reportDeviceFailure(error);
+        return kDisplaySetupFailed;
+    }
+    announceDevice(device, options);
     return play(player, *events, copies, options);
 }

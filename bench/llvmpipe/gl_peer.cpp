@@ -315,11 +315,12 @@ int main(int argc, char** argv) {
         std::perror(args.directory.c_str());
         return 2;
     }
-    // The program's own start-up reads the scene and the pictures.
+    // The program's own start-up reads the scene, then the pictures.
     Options options;
     options.width = args.width;
     options.height = args.height;
     Player player;
+    if (!loadScene(player.scene, options.scenePath, nullptr)) return 1;
     if (FAILED(startUp(player, nullptr, makeSoftwareDirectDrawCreate({}), options))) return 1;
     if (!makeContext()) {
         std::fprintf(stderr, "gl_peer: no OpenGL 3.3 context through EGL\n");

@@ -76,14 +76,19 @@ Mesh smallTriangles(int columns, int rows) {
     return mesh;
 }
 
-void BM_SetupRate(benchmark::State& state) {
+// On one core with each instruction set (AVX2 only where the processor has it).
+void BM_SetupRate(benchmark::State& state, sw::InstructionSet set) {
+    if (set == sw::InstructionSet::kAvx2 && sw::widestInstructionSet() != set) {
+        state.SkipWithError("this processor has no AVX2");
+        return;
+    }
     Frame frame(640, 480);
     const rastertest::Texture texture = rastertest::checkerTexture(256, 256);
     const sw::TextureView view = texture.view();
     sw::RasterState s = fillState();
     s.texture = &view;
     const Mesh mesh = smallTriangles(160, 160);
-    sw::Rasterizer rasterizer;
+    sw::Rasterizer rasterizer(1, set);
     for (auto _ : state) {
         frame.clear(0, 0xFFFF);
         rasterizer.drawTriangleList(s, frame.color(), frame.depth(), mesh.data(),
@@ -93,7 +98,8 @@ void BM_SetupRate(benchmark::State& state) {
     state.counters["Mtriangles/s"] = benchmark::Counter(
         static_cast<double>(mesh.size() / 3) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_SetupRate)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SetupRate, sse2, sw::InstructionSet::kSse2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SetupRate, avx2, sw::InstructionSet::kAvx2)->Unit(benchmark::kMillisecond);
 
 // About 10k triangles of spheres and tori seen by the program's fixed camera, with the
 // program's state; each iteration clears the frame and draws it all.

@@ -5,7 +5,7 @@
 
 #include "platform/pixel_format.h"
 #include "platform/raster/dither.h"
-#include "platform/raster/pixel_stage.h"
+#include "platform/raster/kernels.h"
 
 namespace sw {
 namespace {
@@ -139,6 +139,12 @@ void setChannelMaxima(const ChannelLayout& channels, float (&maxima)[3]) {
     maxima[2] = static_cast<float>(channels.blueMax);
 }
 
+// `low` in the low 16 bits, `high` above.
+std::int32_t pairOf16(int low, int high) {
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
+                                     (static_cast<std::uint32_t>(low) & 0xFFFF));
+}
+
 bool isPowerOfTwo(int n) {
     return n > 0 && (n & (n - 1)) == 0;
 }
@@ -163,6 +169,10 @@ void prepareTexture(const RasterState& state, DrawContext& context) {
     s.redShift = channels.redShift;
     s.greenMask = channels.greenMax;
     setChannelMaxima(channels, s.channelMax);
+    s.sizeLow = pairOf16(t->width - 1, t->height - 1);
+    s.sizeBits = pairOf16(t->width, t->height);
+    s.periodLow = pairOf16(2 * t->width - 1, 2 * t->height - 1);
+    s.pitchPair = pairOf16(1, t->pitch);
 }
 
 void prepareColourScales(const ColorTarget& color, DrawContext& context) {
@@ -242,7 +252,7 @@ bool prepareTarget(const RasterState& state, const ColorTarget& color, const Dep
         t.depthPitch = depth->pitch;
         t.zWrite = state.zWrite;
     }
-    for (int y = 0; y < 4; ++y)
+    for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 4; ++x)
             t.ditherRows[y][x] = state.dither ? ditherThreshold(x, y) : kRoundingThreshold;
     return true;
@@ -251,7 +261,7 @@ bool prepareTarget(const RasterState& state, const ColorTarget& color, const Dep
 }  // namespace
 
 bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
-                        const DepthTarget* depth, DrawContext& context) {
+                        const DepthTarget* depth, const Kernels& kernels, DrawContext& context) {
     context = DrawContext{};
     if (color.pixels == nullptr || color.width <= 0 || color.height <= 0 ||
         color.pitch < color.width)
@@ -265,7 +275,8 @@ bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
     context.gouraud = state.gouraud;
     context.perspective = state.perspective;
     context.cull = state.cull;
-    context.rasterize = selectRasterizer(context);
+    context.kernels = &kernels;
+    context.rasterize = kernels.selectRasterizer(context);
     return true;
 }
 

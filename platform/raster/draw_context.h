@@ -91,6 +91,11 @@ struct TextureSampler {
     int redShift = 10;  // texel layout: red at this bit, green 5 or 6 bits wide at bit 5
     int greenMask = 31;
     float channelMax[3] = {31, 31, 31};
+    // Pairs of 16-bit values (low, high) in one 32-bit word, for sampling u and v together.
+    std::int32_t sizeLow = 0;    // (width - 1, height - 1)
+    std::int32_t sizeBits = 0;   // (width, height)
+    std::int32_t periodLow = 0;  // (2 * width - 1, 2 * height - 1)
+    std::int32_t pitchPair = 0;  // (1, pitch), for u + v * pitch
 };
 
 struct PixelTarget {
@@ -103,7 +108,9 @@ struct PixelTarget {
     float channelMax[3] = {31, 63, 31};
     // Scissor rectangle, inclusive: the viewport clipped to the colour target.
     int minX = 0, minY = 0, maxX = -1, maxY = -1;
-    alignas(16) float ditherRows[4][4] = {};
+    // Row y of the dither pattern at ditherRows[y & 3]; the pattern is stored twice over, so
+    // that the rows after any row follow it in memory.
+    alignas(32) float ditherRows[8][4] = {};
 };
 
 // An inclusive pixel rectangle. Tiles start and end on multiples of 4 (except at the target's
@@ -114,11 +121,10 @@ struct PixelBounds {
 
 struct TriangleSetup;
 struct DrawContext;
-struct PixelConstants;
+struct Kernels;
 // Draws the pixels of a set-up triangle that lie inside `clip`. The arithmetic of each pixel does
 // not depend on `clip`, so a triangle drawn tile by tile gives the picture it gives in one go.
-using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&, const PixelConstants&,
-                             const PixelBounds& clip);
+using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&, const PixelBounds& clip);
 
 struct DrawContext {
     alignas(16) float mvp[4][4] = {};  // world * view * projection
@@ -143,12 +149,13 @@ struct DrawContext {
     alignas(16) float viewBounds[4] = {};
     TextureSampler texture;
     PixelTarget target;
+    const Kernels* kernels = nullptr;  // the stages compiled for the chosen instruction set
     RasterizeFn rasterize = nullptr;
 };
 
-// Fills `context` from the device state; false when nothing can be drawn (no pixels, empty
-// viewport).
+// Fills `context` from the device state, to be drawn with `kernels`; false when nothing can be
+// drawn (no pixels, empty viewport).
 bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
-                        const DepthTarget* depth, DrawContext& context);
+                        const DepthTarget* depth, const Kernels& kernels, DrawContext& context);
 
 }  // namespace sw

@@ -1,6 +1,6 @@
 // The per-triangle work before the pixels: transform, outcodes, culling, lighting, clipping,
-// projection and set-up. Each triangle that covers pixels goes to a sink, which draws it at once
-// or keeps it for the tiles.
+// projection and set-up, for as many triangles at once as a vector has lanes. Each triangle that
+// covers pixels goes to a sink, which draws it at once or keeps it for the tiles.
 #pragma once
 
 #include <cstdint>
@@ -12,19 +12,20 @@ namespace sw {
 
 class TriangleSink {
   public:
-    // Where the next triangle's set-up is built.
-    virtual TriangleSetup& slot() = 0;
-    // The slot holds a triangle that covers pixels; `order` is its source triangle's place in
-    // the submission (the triangles of a clipped polygon share it).
-    virtual void commit(std::uint32_t order) = 0;
+    // A set-up triangle that covers pixels; `order` is its source triangle's place in the
+    // submission (the triangles of a clipped polygon share it). Triangles arrive in order.
+    virtual void add(const TriangleSetup& setup, std::uint32_t order) = 0;
 
   protected:
     ~TriangleSink() = default;
 };
+
+inline namespace SW_SIMD_ISA {
 
 // Runs triangles [first, first + count) of `vertices` through the front end; the order of
 // triangle i is orderBase + i.
 void drawTriangles(const DrawContext& context, TriangleSink& sink, const D3DVERTEX* vertices,
                    std::uint32_t first, std::uint32_t count, std::uint32_t orderBase);
 
+}  // namespace SW_SIMD_ISA
 }  // namespace sw

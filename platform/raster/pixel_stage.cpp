@@ -1,7 +1,5 @@
 #include "platform/raster/pixel_stage.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cstdint>
 
@@ -9,225 +7,301 @@
 #include "platform/raster/triangle_setup.h"
 
 namespace sw {
+inline namespace SW_SIMD_ISA {
 namespace {
 
+using simd::Float;
+using simd::Int;
+
 constexpr int kAllLanes = 0xF;
+// Rows of a block shaded together: one per 128 bits of vector.
+constexpr int kRows = Float::kLanes / 4;
 
-// ---- 4-pixel loads and stores of 16-bit values; lanes outside `valid` are never touched ----
+// Per lane of a vector of kRows rows of four pixels: its column and row, as masks and numbers.
+alignas(32) constexpr std::int32_t kColumn[8] = {0, 1, 2, 3, 0, 1, 2, 3};
+alignas(32) constexpr std::int32_t kColumnBit[8] = {1, 2, 4, 8, 1, 2, 4, 8};
+alignas(32) constexpr std::int32_t kSecondRow[8] = {0, 0, 0, 0, -1, -1, -1, -1};
+// 0x8000 in every 16-bit lane.
+constexpr auto kFlip16 = static_cast<std::int32_t>(0x80008000u);
 
-inline __m128i loadFour(const std::uint16_t* p, int valid) {
-    if (valid == kAllLanes) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-    alignas(16) std::uint16_t lanes[8] = {};
-    for (int i = 0; i < 4; ++i)
-        if (valid & (1 << i)) lanes[i] = p[i];
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+// The lanes of the columns in `columns` (bits), in every row.
+Int columnMask(int columns) {
+    const Int bit = Int::load(kColumnBit);
+    return (Int(columns) & bit) == bit;
 }
 
-inline void storeFour(std::uint16_t* p, __m128i values, int valid) {
-    if (valid == kAllLanes) {
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), values);
-        return;
-    }
-    alignas(16) std::uint16_t lanes[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), values);
-    for (int i = 0; i < 4; ++i)
-        if (valid & (1 << i)) p[i] = lanes[i];
+// a * column + b * row for every lane.
+Int edgeOffsets(std::int32_t a, std::int32_t b) {
+    return Int(a) * Int::load(kColumn) + (Int(b) & Int::load(kSecondRow));
 }
 
-inline __m128i select(__m128i mask, __m128i ifSet, __m128i ifClear) {
-    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+// ---- 16-bit pixels of kRows rows; lanes outside `valid` are never touched ----
+
+// Blocks cut by the scissor rectangle are rare: their loads and stores stay out of line.
+[[gnu::noinline]] Int loadSomePixels(const std::uint16_t* p, std::ptrdiff_t pitch, int rows,
+                                     int valid) {
+    alignas(32) std::uint16_t lanes[8 * kRows] = {};
+    for (int r = 0; r < rows; ++r)
+        for (int i = 0; i < 4; ++i)
+            if (valid & (1 << i)) lanes[8 * r + i] = p[r * pitch + i];
+    return Int::load(reinterpret_cast<const std::int32_t*>(lanes));
 }
 
-inline int laneMask(__m128i mask) {
-    return _mm_movemask_ps(_mm_castsi128_ps(mask));
+[[gnu::noinline]] void storeSomePixels(std::uint16_t* p, std::ptrdiff_t pitch, int rows, int valid,
+                                       Int values) {
+    alignas(32) std::uint16_t lanes[8 * kRows];
+    values.store(reinterpret_cast<std::int32_t*>(lanes));
+    for (int r = 0; r < rows; ++r)
+        for (int i = 0; i < 4; ++i)
+            if (valid & (1 << i)) p[r * pitch + i] = lanes[8 * r + i];
 }
 
-// ---- one row of four pixels ----
+[[gnu::always_inline]] inline Int loadPixels(const std::uint16_t* p, std::ptrdiff_t pitch, int rows,
+                                             int valid) {
+    if (valid == kAllLanes) return simd::loadRows16(Int(), p, rows > 1 ? pitch : 0);
+    return loadSomePixels(p, pitch, rows, valid);
+}
 
-struct RowAttributes {
-    __m128 q, z, u, v, r, g, b, sr, sg, sb;
+[[gnu::always_inline]] inline void storePixels(std::uint16_t* p, std::ptrdiff_t pitch, int rows,
+                                               int valid, Int values) {
+    if (valid == kAllLanes)
+        simd::storeRows16(values, p, pitch, rows);
+    else
+        storeSomePixels(p, pitch, rows, valid, values);
+}
+
+// ---- shading ----
+
+// The draw's constants in vector form.
+struct PixelConstants {
+    explicit PixelConstants(const DrawContext& c)
+        : texture(c.texture),
+          outRedShift(_mm_cvtsi32_si128(c.target.redShift)),
+          channelMax{Float(c.target.channelMax[0]), Float(c.target.channelMax[1]),
+                     Float(c.target.channelMax[2])} {}
+
+    TextureConstants texture;
+    simd::I4 outRedShift;
+    Float channelMax[3];
 };
+
+// What a kernel is specialised for: the texture path, specular light and the depth test.
+template <TexturePath kTexture, bool kSpecularOn, bool kDepthOn>
+struct Kernel {
+    static constexpr TexturePath kTex = kTexture;
+    static constexpr bool kSpecular = kSpecularOn;
+    static constexpr bool kDepth = kDepthOn;
+
+    // Whether the kernel reads the attribute in `slot` (see Attribute).
+    static constexpr bool reads(int slot) {
+        if (slot == kAttrZ) return kDepth;
+        if (slot == kAttrU || slot == kAttrV) return kTex != TexturePath::kNone;
+        if (slot >= kAttrSpecularR) return kSpecular && slot < kAttrCount;
+        return true;
+    }
+    // Where an attribute it reads is kept: its place among those it reads.
+    static constexpr int position(int slot) {
+        int place = 0;
+        for (int s = 0; s < slot; ++s) place += reads(s) ? 1 : 0;
+        return place;
+    }
+    static constexpr int attributes() { return position(kAttrCount); }
+};
+
+// The attributes a kernel reads, by slot; the others take no room and no work.
+template <class K>
+struct Attributes {
+    Float value[K::attributes()];
+
+    Float operator[](int slot) const { return value[K::position(slot)]; }
+};
+
+// The attributes, each made by at(its slot).
+template <class K, typename Value>
+Attributes<K> makeAttributes(Value at) {
+    Attributes<K> a;
+    for (int slot = 0, i = 0; slot < kAttrCount; ++slot)
+        if (K::reads(slot)) a.value[i++] = at(slot);
+    return a;
+}
 
 // Channel (0..max) plus the dither threshold, truncated. Without specular the interpolated
 // colour cannot exceed max by more than rounding, which the threshold (< 1) absorbs, so only
 // the lower bound (which also turns NaN into 0) is needed.
 template <bool kClampHigh>
-inline __m128i quantize(__m128 channel, __m128 max, __m128 threshold) {
-    channel = _mm_max_ps(channel, _mm_setzero_ps());
-    if constexpr (kClampHigh) channel = _mm_min_ps(channel, max);
-    return _mm_cvttps_epi32(_mm_add_ps(channel, threshold));
+[[gnu::always_inline]] inline Int quantize(Float channel, Float max, Float threshold) {
+    channel = simd::max(channel, Float::zero());
+    if constexpr (kClampHigh) channel = simd::min(channel, max);
+    return truncateToInt(channel + threshold);
 }
 
-template <TexturePath kTex, bool kSpecular>
-inline __m128i shadeColour(const PixelConstants& k, const RowAttributes& a, __m128 threshold) {
-    const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), a.q);
-    __m128 r = _mm_mul_ps(a.r, w);
-    __m128 g = _mm_mul_ps(a.g, w);
-    __m128 b = _mm_mul_ps(a.b, w);
-    if constexpr (kTex != TexturePath::kNone) {
-        const Texel t = sampleTexture<kTex>(k.texture, _mm_mul_ps(a.u, w), _mm_mul_ps(a.v, w));
-        r = _mm_mul_ps(r, t.r);
-        g = _mm_mul_ps(g, t.g);
-        b = _mm_mul_ps(b, t.b);
+// The pixels' colours, packed to 16 bits (see simd::packSigned16).
+template <class K>
+[[gnu::always_inline]] inline Int shadeColour(const PixelConstants& k, const Attributes<K>& a,
+                                              Float threshold) {
+    const Float w = Float(1.0f) / a[kAttrQ];
+    Float r = a[kAttrDiffuseR] * w;
+    Float g = a[kAttrDiffuseG] * w;
+    Float b = a[kAttrDiffuseB] * w;
+    if constexpr (K::kTex != TexturePath::kNone) {
+        const Texel t = sampleTexture<K::kTex>(k.texture, a[kAttrU] * w, a[kAttrV] * w);
+        r = r * t.r;
+        g = g * t.g;
+        b = b * t.b;
     }
-    if constexpr (kSpecular) {
-        r = _mm_add_ps(r, _mm_mul_ps(a.sr, w));
-        g = _mm_add_ps(g, _mm_mul_ps(a.sg, w));
-        b = _mm_add_ps(b, _mm_mul_ps(a.sb, w));
+    if constexpr (K::kSpecular) {
+        r = r + a[kAttrSpecularR] * w;
+        g = g + a[kAttrSpecularG] * w;
+        b = b + a[kAttrSpecularB] * w;
     }
-    const __m128i ri = quantize<kSpecular>(r, k.channelMax[0], threshold);
-    const __m128i gi = quantize<kSpecular>(g, k.channelMax[1], threshold);
-    const __m128i bi = quantize<kSpecular>(b, k.channelMax[2], threshold);
-    const __m128i pixel =
-        _mm_or_si128(_mm_or_si128(_mm_sll_epi32(ri, k.outRedShift), _mm_slli_epi32(gi, 5)), bi);
+    constexpr bool kClampHigh = K::kSpecular;
+    const Int pixel =
+        shiftLeft(quantize<kClampHigh>(r, k.channelMax[0], threshold), k.outRedShift) |
+        (quantize<kClampHigh>(g, k.channelMax[1], threshold) << 5) |
+        quantize<kClampHigh>(b, k.channelMax[2], threshold);
     // 0..0xFFFF in 32-bit lanes to 16-bit lanes: shift into signed range, pack, shift back.
-    const __m128i bias = _mm_set1_epi32(0x8000);
-    const __m128i packed = _mm_packs_epi32(_mm_sub_epi32(pixel, bias), _mm_sub_epi32(pixel, bias));
-    return _mm_xor_si128(packed, _mm_set1_epi16(static_cast<short>(0x8000)));
+    return simd::packSigned16(pixel - Int(0x8000)) ^ Int(kFlip16);
 }
 
 // Depth test (less or equal) and write; returns the surviving lanes. Depth travels biased by
 // -32768 so that the saturating signed pack clamps it and signed compares order it.
-inline __m128i testDepth(bool zWrite, __m128 z, __m128i cover, int valid, std::uint16_t* depthRow) {
-    const __m128i flipTop = _mm_set1_epi16(static_cast<short>(0x8000));
-    const __m128i depth = _mm_packs_epi32(_mm_cvtps_epi32(z), _mm_cvtps_epi32(z));
-    const __m128i stored = _mm_xor_si128(loadFour(depthRow, valid), flipTop);
-    const __m128i fail16 = _mm_cmpgt_epi16(depth, stored);
-    const __m128i pass = _mm_andnot_si128(_mm_unpacklo_epi16(fail16, fail16), cover);
-    if (zWrite && laneMask(pass) != 0) {
-        const __m128i written = select(_mm_packs_epi32(pass, pass), depth, stored);
-        storeFour(depthRow, _mm_xor_si128(written, flipTop), valid);
-    }
+[[gnu::always_inline]] inline Int testDepth(bool zWrite, Float z, Int cover, int rows, int valid,
+                                            std::uint16_t* depthRow, std::ptrdiff_t pitch) {
+    const Int depth = simd::packSigned16(roundToInt(z));
+    const Int stored = loadPixels(depthRow, pitch, rows, valid) ^ Int(kFlip16);
+    const Int pass = andNot(simd::widenMask16(simd::greater16(depth, stored)), cover);
+    if (zWrite && bits(pass) != 0)
+        storePixels(depthRow, pitch, rows, valid,
+                    select(simd::packSigned16(pass), depth, stored) ^ Int(kFlip16));
     return pass;
 }
 
-template <TexturePath kTex, bool kSpecular, bool kDepth>
-inline void shadeRow(const PixelConstants& k, bool zWrite, const RowAttributes& a, __m128i cover,
-                     int valid, std::uint16_t* colorRow, std::uint16_t* depthRow,
-                     __m128 threshold) {
-    if constexpr (kDepth) {
-        cover = testDepth(zWrite, a.z, cover, valid, depthRow);
-        if (laneMask(cover) == 0) return;
+// Where the pixels of a group of rows go.
+struct RowTarget {
+    std::uint16_t* color;
+    std::uint16_t* depth;
+    std::ptrdiff_t colorPitch, depthPitch;
+    int rows;   // of the kRows, the first `rows` lie inside the triangle's box
+    int valid;  // lanes (columns) inside the scissor rectangle
+};
+
+template <class K>
+[[gnu::always_inline]] inline void shadeRows(const PixelConstants& k, bool zWrite,
+                                             const Attributes<K>& a, Int cover, const RowTarget& to,
+                                             Float threshold) {
+    if constexpr (K::kDepth) {
+        cover = testDepth(zWrite, a[kAttrZ], cover, to.rows, to.valid, to.depth, to.depthPitch);
+        if (bits(cover) == 0) return;
     }
-    const __m128i colour = shadeColour<kTex, kSpecular>(k, a, threshold);
-    if (laneMask(cover) == kAllLanes && valid == kAllLanes) {
-        storeFour(colorRow, colour, valid);
+    const Int colour = shadeColour<K>(k, a, threshold);
+    if (bits(cover) == (1 << Float::kLanes) - 1) {  // every lane: nothing of the old to keep
+        simd::storeRows16(colour, to.color, to.colorPitch, kRows);
         return;
     }
-    const __m128i stored = loadFour(colorRow, valid);
-    storeFour(colorRow, select(_mm_packs_epi32(cover, cover), colour, stored), valid);
+    const Int stored = loadPixels(to.color, to.colorPitch, to.rows, to.valid);
+    storePixels(to.color, to.colorPitch, to.rows, to.valid,
+                select(simd::packSigned16(cover), colour, stored));
 }
 
 // ---- block traversal ----
 
-// Per-triangle constants of the walk.
-struct WalkConstants {
-    __m128i edgeLanes[3];                   // a * (0, 1, 2, 3)
-    __m128i edgeRow[3];                     // b
-    std::int64_t edgeBlock[3];              // a * 4: the step from one block to the next
-    std::int64_t blockMax[3], blockMin[3];  // largest and smallest change of E inside a block
-    RowAttributes lanes;                    // ddx * (0, 1, 2, 3)
-    RowAttributes block;                    // ddx * 4
-    RowAttributes row;                      // ddy
+// Per-triangle constants of the walk's edge functions.
+struct EdgeConstants {
+    Int lanes[3];           // a * column + b * row
+    Int rows[3];            // b * kRows: from one group of rows to the next
+    std::int64_t block[3];  // a * 4: from one block to the next
 };
 
-// values[attribute] * scale for the attributes that this kernel reads; the rest stay 0.
-template <TexturePath kTex, bool kSpecular, bool kDepth>
-inline RowAttributes broadcast(const float* values, __m128 scale) {
-    const auto at = [&](int i) { return _mm_mul_ps(_mm_set1_ps(values[i]), scale); };
-    RowAttributes a{};
-    a.q = at(kAttrQ);
-    if constexpr (kDepth) a.z = at(kAttrZ);
-    if constexpr (kTex != TexturePath::kNone) {
-        a.u = at(kAttrU);
-        a.v = at(kAttrV);
-    }
-    a.r = at(kAttrDiffuseR);
-    a.g = at(kAttrDiffuseG);
-    a.b = at(kAttrDiffuseB);
-    if constexpr (kSpecular) {
-        a.sr = at(kAttrSpecularR);
-        a.sg = at(kAttrSpecularG);
-        a.sb = at(kAttrSpecularB);
-    }
-    return a;
-}
-
-template <TexturePath kTex, bool kSpecular, bool kDepth>
-inline void prepareWalk(const TriangleSetup& t, WalkConstants& w) {
+EdgeConstants edgeConstants(const TriangleSetup& t) {
+    EdgeConstants w;
     for (int e = 0; e < 3; ++e) {
-        const auto a = static_cast<std::int32_t>(t.a[e]);
-        w.edgeLanes[e] = _mm_setr_epi32(0, a, 2 * a, 3 * a);
-        w.edgeRow[e] = _mm_set1_epi32(static_cast<std::int32_t>(t.b[e]));
-        w.edgeBlock[e] = 4 * t.a[e];
-        w.blockMax[e] =
-            3 * std::max<std::int64_t>(t.a[e], 0) + 3 * std::max<std::int64_t>(t.b[e], 0);
-        w.blockMin[e] =
-            3 * std::min<std::int64_t>(t.a[e], 0) + 3 * std::min<std::int64_t>(t.b[e], 0);
+        w.lanes[e] = edgeOffsets(t.a[e], t.b[e]);
+        w.rows[e] = Int(kRows * t.b[e]);
+        w.block[e] = 4 * std::int64_t{t.a[e]};
     }
-    w.lanes = broadcast<kTex, kSpecular, kDepth>(t.ddx, _mm_setr_ps(0, 1, 2, 3));
-    w.block = broadcast<kTex, kSpecular, kDepth>(t.ddx, _mm_set1_ps(4));
-    w.row = broadcast<kTex, kSpecular, kDepth>(t.ddy, _mm_set1_ps(1));
+    return w;
 }
 
-// Applies `op` to each attribute that this kernel reads.
-template <TexturePath kTex, bool kSpecular, bool kDepth, typename Op>
-inline void forUsed(RowAttributes& a, const RowAttributes& b, Op op) {
-    a.q = op(a.q, b.q);
-    if constexpr (kDepth) a.z = op(a.z, b.z);
-    if constexpr (kTex != TexturePath::kNone) {
-        a.u = op(a.u, b.u);
-        a.v = op(a.v, b.v);
-    }
-    a.r = op(a.r, b.r);
-    a.g = op(a.g, b.g);
-    a.b = op(a.b, b.b);
-    if constexpr (kSpecular) {
-        a.sr = op(a.sr, b.sr);
-        a.sg = op(a.sg, b.sg);
-        a.sb = op(a.sb, b.sb);
-    }
+// Slots [0, kSlots) of value(slot) for every slot a kernel reads, worked out a vector of slots
+// at a time (the same arithmetic slot by slot) and stored.
+template <class K, typename Value>
+void forSlots(float (&out)[kAttrSlots], Value value) {
+    constexpr int kSlots = K::kSpecular ? kAttrSlots : kAttrSlots - 4;
+    int slot = 0;
+    for (; slot + Float::kLanes <= kSlots; slot += Float::kLanes)
+        value(Float(), slot).store(out + slot);
+    for (; slot < kSlots; slot += 4) value(simd::F4(), slot).store(out + slot);
 }
 
-inline __m128 addVectors(__m128 a, __m128 b) {
-    return _mm_add_ps(a, b);
+// The start of row y at column bx for every slot: base + (ddx * (bx - refX) + ddy * (y - refY)).
+template <class K>
+void rowStart(const TriangleSetup& t, int bx, int y, float (&start)[kAttrSlots]) {
+    const float offX = static_cast<float>(bx) - t.refX;
+    const float offY = static_cast<float>(y) - t.refY;
+    forSlots<K>(start, [&](auto v, int slot) {
+        using V = decltype(v);
+        return V::load(t.base + slot) +
+               (V::load(t.ddx + slot) * V(offX) + V::load(t.ddy + slot) * V(offY));
+    });
 }
 
-// The attributes at lanes x = bx .. bx + 3 of row y.
-template <TexturePath kTex, bool kSpecular, bool kDepth>
-inline RowAttributes rowStart(const TriangleSetup& t, const WalkConstants& w, int bx, int y) {
-    alignas(16) float start[kAttrSlots];
-    const __m128 offX = _mm_set1_ps(static_cast<float>(bx) - t.refX);
-    const __m128 offY = _mm_set1_ps(static_cast<float>(y) - t.refY);
-    // The last group of slots holds only specular terms.
-    constexpr int kSlotsUsed = kSpecular ? kAttrSlots : kAttrSlots - 4;
-    for (int i = 0; i < kSlotsUsed; i += 4) {
-        const __m128 v = _mm_add_ps(_mm_load_ps(t.base + i),
-                                    _mm_add_ps(_mm_mul_ps(_mm_load_ps(t.ddx + i), offX),
-                                               _mm_mul_ps(_mm_load_ps(t.ddy + i), offY)));
-        _mm_store_ps(start + i, v);
+// Per-triangle steps of the attributes, each broadcast to every lane once.
+template <class K>
+struct AttributeSteps {
+    Attributes<K> lanes;  // ddx * column
+    Attributes<K>
+        second;         // ddy in the lanes of a group's second row, -0 in the first (x + -0 is x)
+    Attributes<K> row;  // ddy
+};
+
+template <class K>
+AttributeSteps<K> attributeSteps(const TriangleSetup& t) {
+    const Float columns = toFloat(Int::load(kColumn));
+    const Float second = asFloat(Int::load(kSecondRow));
+    return {makeAttributes<K>([&](int slot) { return Float(t.ddx[slot]) * columns; }),
+            makeAttributes<K>(
+                [&](int slot) { return select(second, Float(t.ddy[slot]), Float(-0.0f)); }),
+            makeAttributes<K>([&](int slot) { return Float(t.ddy[slot]); })};
+}
+
+// The attributes of block n of a row of blocks: (row start + ddx * column) + ddx * 4 * n, and in
+// the second row of a group ddy more.
+template <class K>
+Attributes<K> blockStart(const TriangleSetup& t, const AttributeSteps<K>& steps,
+                         const float (&rowStart)[kAttrSlots], int n) {
+    alignas(32) float step[kAttrSlots];
+    forSlots<K>(step, [&](auto v, int slot) {
+        using V = decltype(v);
+        return V::load(t.ddx + slot) * V(4.0f) * V(static_cast<float>(n));
+    });
+    Attributes<K> a;
+    for (int slot = 0, i = 0; slot < kAttrCount; ++slot) {
+        if (!K::reads(slot)) continue;
+        const Float v = Float(rowStart[slot]) + steps.lanes.value[i] + Float(step[slot]);
+        a.value[i] = kRows > 1 ? v + steps.second.value[i] : v;
+        ++i;
     }
-    RowAttributes a = broadcast<kTex, kSpecular, kDepth>(start, _mm_set1_ps(1));
-    forUsed<kTex, kSpecular, kDepth>(a, w.lanes, addVectors);
     return a;
+}
+
+// Each attribute moved down by kRows rows: ddy added kRows times, as row by row.
+template <class K>
+void nextRows(const AttributeSteps<K>& steps, Attributes<K>& a) {
+    for (int i = 0; i < K::attributes(); ++i)
+        for (int r = 0; r < kRows; ++r) a.value[i] = a.value[i] + steps.row.value[i];
 }
 
 // Edge values can be far larger than 32 bits allow away from the triangle, but inside one
 // block they change by less than 2^28 (projection keeps vertices within 2^16 pixels of the
 // viewport, so |a| and |b| stay below 2^25). A value pinned to +-2^30 therefore keeps its
 // sign over the whole block.
-inline std::int32_t pinEdge(std::int64_t e) {
+std::int32_t pinEdge(std::int64_t e) {
     constexpr std::int64_t kLimit = std::int64_t{1} << 30;
     return static_cast<std::int32_t>(std::clamp(e, -kLimit, kLimit));
 }
 
-inline __m128i laneMaskVector(int lanes) {
-    return _mm_setr_epi32(lanes & 1 ? -1 : 0, lanes & 2 ? -1 : 0, lanes & 4 ? -1 : 0,
-                          lanes & 8 ? -1 : 0);
-}
-
 // Lanes of the block starting at bx that lie inside the scissor rectangle.
-inline int scissorLanes(const PixelTarget& target, int bx) {
+int scissorLanes(const PixelTarget& target, int bx) {
     if (bx >= target.minX && bx + 3 <= target.maxX) return kAllLanes;
     int valid = 0;
     for (int i = 0; i < 4; ++i)
@@ -235,12 +309,13 @@ inline int scissorLanes(const PixelTarget& target, int bx) {
     return valid;
 }
 
-template <TexturePath kTex, bool kSpecular, bool kDepth>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelConstants& k,
-                       const PixelBounds& clip) {
+template <class K>
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
     const PixelTarget& target = c.target;
-    WalkConstants w;
-    prepareWalk<kTex, kSpecular, kDepth>(t, w);
+    const PixelConstants k(c);
+    const EdgeConstants w = edgeConstants(t);
+    const AttributeSteps<K> steps = attributeSteps<K>(t);
+    const Int secondRow = Int::load(kSecondRow);
     // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
     // block's values come out of the same operations in any tile.
     const int firstBlockX = t.minX & ~3;
@@ -248,7 +323,6 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
     const int endX = std::min(t.maxX, clip.maxX);
     const int startY = std::max(t.minY & ~3, clip.minY & ~3);
     const int endY = std::min(t.maxY, clip.maxY);
-    const __m128i allLanes = _mm_set1_epi32(-1);
 
     for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
@@ -256,8 +330,10 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
         // Exact 64-bit edge values at the first block, stepped exactly from block to block;
         // the attributes of every block come from this row start by one multiply-add.
         std::int64_t e[3];
-        for (int i = 0; i < 3; ++i) e[i] = t.a[i] * startX + t.b[i] * firstRow + t.c[i];
-        const RowAttributes start = rowStart<kTex, kSpecular, kDepth>(t, w, firstBlockX, firstRow);
+        for (int i = 0; i < 3; ++i)
+            e[i] = std::int64_t{t.a[i]} * startX + std::int64_t{t.b[i]} * firstRow + t.c[i];
+        alignas(32) float start[kAttrSlots];
+        rowStart<K>(t, firstBlockX, firstRow, start);
         const std::ptrdiff_t colorOffset =
             static_cast<std::ptrdiff_t>(firstRow) * target.colorPitch + firstBlockX;
         const std::ptrdiff_t depthOffset =
@@ -266,40 +342,37 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
         const int firstN = (startX - firstBlockX) >> 2;
         for (int bx = startX, n = firstN; bx <= endX; bx += 4, ++n) {
             if (n > firstN)
-                for (int i = 0; i < 3; ++i) e[i] += w.edgeBlock[i];
-            if (e[0] + w.blockMax[0] < 0 || e[1] + w.blockMax[1] < 0 || e[2] + w.blockMax[2] < 0)
+                for (int i = 0; i < 3; ++i) e[i] += w.block[i];
+            if (e[0] + t.blockMax[0] < 0 || e[1] + t.blockMax[1] < 0 || e[2] + t.blockMax[2] < 0)
                 continue;
             const bool inside =
-                e[0] + w.blockMin[0] >= 0 && e[1] + w.blockMin[1] >= 0 && e[2] + w.blockMin[2] >= 0;
-            __m128i edge[3] = {};  // only read when the block is not wholly inside
+                e[0] + t.blockMin[0] >= 0 && e[1] + t.blockMin[1] >= 0 && e[2] + t.blockMin[2] >= 0;
+            Int edge[3] = {};  // only read when the block is not wholly inside
             if (!inside)
-                for (int i = 0; i < 3; ++i)
-                    edge[i] = _mm_add_epi32(_mm_set1_epi32(pinEdge(e[i])), w.edgeLanes[i]);
-
-            RowAttributes attrs = start;
-            const __m128 blocks = _mm_set1_ps(static_cast<float>(n));
-            forUsed<kTex, kSpecular, kDepth>(attrs, w.block, [blocks](__m128 a, __m128 step) {
-                return _mm_add_ps(a, _mm_mul_ps(step, blocks));
-            });
+                for (int i = 0; i < 3; ++i) edge[i] = Int(pinEdge(e[i])) + w.lanes[i];
+            Attributes<K> attrs = blockStart(t, steps, start, n);
 
             const int valid = scissorLanes(target, bx);
-            const __m128i validMask = valid == kAllLanes ? allLanes : laneMaskVector(valid);
-            std::uint16_t* colorRow = target.color + colorOffset + 4 * n;
-            std::uint16_t* depthRow = kDepth ? target.depth + depthOffset + 4 * n : nullptr;
-            for (int y = firstRow; y <= lastRow; ++y) {
-                __m128i cover = validMask;
+            const Int validLanes = columnMask(valid);
+            RowTarget to{target.color + colorOffset + 4 * n,
+                         K::kDepth ? target.depth + depthOffset + 4 * n : nullptr,
+                         target.colorPitch,
+                         target.depthPitch,
+                         kRows,
+                         valid};
+            for (int y = firstRow; y <= lastRow; y += kRows) {
+                to.rows = std::min(kRows, lastRow - y + 1);
+                Int cover = to.rows == kRows ? validLanes : andNot(secondRow, validLanes);
                 if (!inside) {
-                    const __m128i any = _mm_or_si128(_mm_or_si128(edge[0], edge[1]), edge[2]);
-                    cover = _mm_andnot_si128(_mm_srai_epi32(any, 31), cover);
-                    for (int i = 0; i < 3; ++i) edge[i] = _mm_add_epi32(edge[i], w.edgeRow[i]);
+                    cover = andNot((edge[0] | edge[1] | edge[2]) >> 31, cover);
+                    for (int i = 0; i < 3; ++i) edge[i] += w.rows[i];
                 }
-                if (laneMask(cover) != 0)
-                    shadeRow<kTex, kSpecular, kDepth>(k, target.zWrite, attrs, cover, valid,
-                                                      colorRow, depthRow,
-                                                      _mm_load_ps(target.ditherRows[y & 3]));
-                forUsed<kTex, kSpecular, kDepth>(attrs, w.row, addVectors);
-                colorRow += target.colorPitch;
-                if constexpr (kDepth) depthRow += target.depthPitch;
+                if (bits(cover) != 0)
+                    shadeRows(k, target.zWrite, attrs, cover, to,
+                              Float::load(target.ditherRows[y & 3]));
+                nextRows(steps, attrs);
+                to.color += kRows * target.colorPitch;
+                if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
             }
         }
     }
@@ -308,17 +381,13 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
 template <TexturePath kTex>
 RasterizeFn selectForTexture(bool specular, bool depthTest) {
     if (specular)
-        return depthTest ? rasterizeTriangle<kTex, true, true>
-                         : rasterizeTriangle<kTex, true, false>;
-    return depthTest ? rasterizeTriangle<kTex, false, true> : rasterizeTriangle<kTex, false, false>;
+        return depthTest ? rasterizeTriangle<Kernel<kTex, true, true>>
+                         : rasterizeTriangle<Kernel<kTex, true, false>>;
+    return depthTest ? rasterizeTriangle<Kernel<kTex, false, true>>
+                     : rasterizeTriangle<Kernel<kTex, false, false>>;
 }
 
 }  // namespace
-
-PixelConstants::PixelConstants(const DrawContext& c) : texture(c.texture) {
-    outRedShift = _mm_cvtsi32_si128(c.target.redShift);
-    for (int i = 0; i < 3; ++i) channelMax[i] = _mm_set1_ps(c.target.channelMax[i]);
-}
 
 RasterizeFn selectRasterizer(const DrawContext& c) {
     const bool specular = c.lighting.specularOn;
@@ -333,4 +402,5 @@ RasterizeFn selectRasterizer(const DrawContext& c) {
     return selectForTexture<TexturePath::kGeneral>(specular, depthTest);
 }
 
+}  // namespace SW_SIMD_ISA
 }  // namespace sw

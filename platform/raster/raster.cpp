@@ -6,7 +6,7 @@
 
 #include "platform/raster/draw_context.h"
 #include "platform/raster/front_end.h"
-#include "platform/raster/pixel_stage.h"
+#include "platform/raster/kernels.h"
 #include "platform/raster/tile_bins.h"
 #include "platform/raster/worker_pool.h"
 
@@ -21,25 +21,14 @@ constexpr std::uint32_t kTrianglesPerPiece = 512;
 // Draws each triangle as soon as it is set up.
 class ImmediateSink final : public TriangleSink {
   public:
-    void bind(const DrawContext& context, const PixelConstants& pixel) {
-        context_ = &context;
-        pixel_ = &pixel;
-    }
-    TriangleSetup& slot() override { return setup_; }
-    void commit(std::uint32_t) override {
-        context_->rasterize(setup_, *context_, *pixel_, kWholeTarget);
+    void bind(const DrawContext& context) { context_ = &context; }
+    void add(const TriangleSetup& setup, std::uint32_t) override {
+        context_->rasterize(setup, *context_, kWholeTarget);
     }
 
   private:
     static constexpr PixelBounds kWholeTarget{0, 0, INT_MAX, INT_MAX};
-    TriangleSetup setup_;
     const DrawContext* context_ = nullptr;
-    const PixelConstants* pixel_ = nullptr;
-};
-
-struct DrawRecord {
-    DrawContext context;
-    PixelConstants pixel;
 };
 
 // The memory a frame draws into; drawing into other memory finishes the frame first.
@@ -62,7 +51,8 @@ TargetIdentity identify(const ColorTarget& color, const DepthTarget* depth) {
 }  // namespace
 
 struct Rasterizer::Impl {
-    explicit Impl(int threads) : pool(std::clamp(threads, 1, kMaxThreads)) {
+    Impl(int threads, InstructionSet set)
+        : pool(std::clamp(threads, 1, kMaxThreads)), kernels(kernelsFor(set)) {
         bins.resize(static_cast<std::size_t>(pool.threads()));
     }
 
@@ -75,11 +65,12 @@ struct Rasterizer::Impl {
     void finish();
 
     WorkerPool pool;
+    const Kernels& kernels;
     // One thread: the draw's state and the sink that rasterizes at once.
-    DrawRecord now;
+    DrawContext now;
     ImmediateSink immediate;
     // More threads: the state of every draw of the frame, and each worker's bins.
-    std::vector<DrawRecord> draws;
+    std::vector<DrawContext> draws;
     std::size_t drawCount = 0;
     std::vector<TriangleBins> bins;
     TileGrid grid;
@@ -90,10 +81,9 @@ struct Rasterizer::Impl {
 void Rasterizer::Impl::drawNow(const RasterState& state, const ColorTarget& color,
                                const DepthTarget* depth, const D3DVERTEX* vertices,
                                std::uint32_t triangles) {
-    if (!prepareDrawContext(state, color, depth, now.context)) return;
-    now.pixel = PixelConstants(now.context);
-    immediate.bind(now.context, now.pixel);
-    drawTriangles(now.context, immediate, vertices, 0, triangles, 0);
+    if (!prepareDrawContext(state, color, depth, kernels, now)) return;
+    immediate.bind(now);
+    kernels.drawTriangles(now, immediate, vertices, 0, triangles, 0);
 }
 
 void Rasterizer::Impl::startFrame(const ColorTarget& color, const DepthTarget* depth) {
@@ -110,9 +100,8 @@ void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget
         (!(identify(color, depth) == target) || nextOrder > UINT32_MAX - triangles))
         finish();
     if (drawCount == draws.size()) draws.resize(draws.size() + 16);
-    DrawRecord& record = draws[drawCount];
-    if (!prepareDrawContext(state, color, depth, record.context)) return;
-    record.pixel = PixelConstants(record.context);
+    DrawContext& record = draws[drawCount];
+    if (!prepareDrawContext(state, color, depth, kernels, record)) return;
     if (drawCount == 0) startFrame(color, depth);
     const auto draw = static_cast<std::uint32_t>(drawCount++);
     const std::uint32_t orderBase = nextOrder;
@@ -123,8 +112,8 @@ void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget
         TriangleBins& sink = bins[static_cast<std::size_t>(worker)];
         sink.setDraw(draw);
         const std::uint32_t first = static_cast<std::uint32_t>(index) * kTrianglesPerPiece;
-        drawTriangles(record.context, sink, vertices, first,
-                      std::min(kTrianglesPerPiece, triangles - first), orderBase);
+        kernels.drawTriangles(record, sink, vertices, first,
+                              std::min(kTrianglesPerPiece, triangles - first), orderBase);
     };
     if (pieces < 2) {
         for (std::uint32_t i = 0; i < pieces; ++i) piece(static_cast<int>(i), 0);
@@ -153,8 +142,8 @@ void Rasterizer::Impl::drawTile(int tile) const {
         if (from < 0) return;
         const BinEntry entry = bins[from].tile(tile)[at[from]++];
         const BinnedTriangle& t = bins[from].triangle(entry.triangle);
-        const DrawRecord& record = draws[t.draw];
-        record.context.rasterize(t.setup, record.context, record.pixel, clip);
+        const DrawContext& context = draws[t.draw];
+        context.rasterize(t.setup, context, clip);
     }
 }
 
@@ -165,11 +154,16 @@ void Rasterizer::Impl::finish() {
     drawCount = 0;
 }
 
-Rasterizer::Rasterizer(int threads) : impl_(std::make_unique<Impl>(threads)) {}
+Rasterizer::Rasterizer(int threads, InstructionSet set)
+    : impl_(std::make_unique<Impl>(threads, set)) {}
 Rasterizer::~Rasterizer() = default;
 
 int Rasterizer::threads() const {
     return impl_->pool.threads();
+}
+
+InstructionSet Rasterizer::instructionSet() const {
+    return impl_->kernels.set;
 }
 
 void Rasterizer::drawTriangleList(const RasterState& state, const ColorTarget& color,

@@ -73,6 +73,13 @@ struct RasterState {
     bool specular = false;
 };
 
+// The vector instructions the pipeline runs on. Pictures are the same bit for bit with either;
+// AVX2 works on eight lanes where SSE2 works on four.
+enum class InstructionSet : std::uint8_t { kSse2, kAvx2 };
+
+// The widest set this processor (and its operating system) runs.
+InstructionSet widestInstructionSet();
+
 // Holds the scratch storage of the pipeline, so that drawing allocates nothing once warmed up.
 //
 // With one thread every triangle is drawn on the calling thread before drawTriangleList returns.
@@ -80,15 +87,16 @@ struct RasterState {
 // sorts the triangles into tiles of the colour target; finish() then draws the tiles in parallel,
 // each in submission order, so the picture is the same bit for bit at any thread count. The
 // vertices are not needed after drawTriangleList returns; the targets and textures must stay
-// until finish().
+// until finish(). A set the processor does not run falls back to SSE2.
 class Rasterizer {
   public:
-    explicit Rasterizer(int threads = 1);
+    explicit Rasterizer(int threads = 1, InstructionSet set = widestInstructionSet());
     ~Rasterizer();  // drops drawing that was not finished
     Rasterizer(const Rasterizer&) = delete;
     Rasterizer& operator=(const Rasterizer&) = delete;
 
     int threads() const;
+    InstructionSet instructionSet() const;
 
     // Draws vertexCount / 3 triangles; a trailing partial triangle is ignored. depth may be null
     // (no depth test or write).

@@ -6,8 +6,10 @@
 #include <cstdint>
 
 #include "platform/raster/raster.h"
+#include "platform/raster/simd.h"
 
 namespace sw {
+inline namespace SW_SIMD_ISA {  // compiled into each set's kernels
 
 // Mirror repeats with period 2 * size: [0, size) as stored, [size, 2 * size) flipped, and so
 // on in both directions, so index -1 maps to 0 and index size maps to size - 1.
@@ -40,4 +42,5 @@ inline int texelIndex(std::int32_t index, int size, TextureAddress mode) {
     }
 }
 
+}  // namespace SW_SIMD_ISA
 }  // namespace sw

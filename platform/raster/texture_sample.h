@@ -1,8 +1,6 @@
-// Texel addressing and sampling for the pixel stage: four pixels' texture coordinates to texel
-// offsets (wrap, mirror or clamp), the four texels fetched and split into their channels.
+// Texel addressing and sampling for the pixel stage: a vector of pixels' texture coordinates to
+// texel offsets (wrap, mirror or clamp), the texels fetched and split into their channels.
 #pragma once
-
-#include <emmintrin.h>
 
 #include <cstdint>
 
@@ -11,71 +9,63 @@
 #include "platform/raster/texture_address.h"
 
 namespace sw {
+inline namespace SW_SIMD_ISA {
 
 // How texel coordinates are brought onto the texture; the power-of-two cases work on u and v
 // together in 16-bit lanes.
 enum class TexturePath { kNone, kMirrorPow2, kWrapPow2, kGeneral };
 
-// The draw's texture in the form the sampling needs, built once per draw.
+// The draw's texture in the form the sampling needs.
 struct TextureConstants {
-    TextureConstants() = default;
-    explicit TextureConstants(const TextureSampler& t);
+    explicit TextureConstants(const TextureSampler& t)
+        : texels(t.texels),
+          width(t.width),
+          height(t.height),
+          mode(t.mode),
+          sizeLow(t.sizeLow),
+          sizeBits(t.sizeBits),
+          periodLow(t.periodLow),
+          pitchPairs(t.pitchPair),
+          redShift(_mm_cvtsi32_si128(t.redShift)),
+          greenMax(t.greenMask) {}
 
-    const std::uint16_t* texels = nullptr;
-    int width = 0, height = 0;
-    TextureAddress mode = TextureAddress::kWrap;
-    simd::I4 sizeLow;     // (width - 1, height - 1) in the low and high 16 bits of each lane
-    simd::I4 sizeBits;    // (width, height)
-    simd::I4 periodLow;   // (2 * width - 1, 2 * height - 1)
-    simd::I4 pitchPairs;  // (1, pitch), for u + v * pitch
-    simd::I4 redShift;    // the texel layout's red position, as a shift count
-    simd::I4 greenMax;
+    const std::uint16_t* texels;
+    int width, height;
+    TextureAddress mode;
+    simd::Int sizeLow;     // (width - 1, height - 1) in the low and high 16 bits of each lane
+    simd::Int sizeBits;    // (width, height)
+    simd::Int periodLow;   // (2 * width - 1, 2 * height - 1)
+    simd::Int pitchPairs;  // (1, pitch), for u + v * pitch
+    simd::I4 redShift;     // the texel layout's red position, as a shift count
+    simd::Int greenMax;
 };
-
-// One 32-bit lane of two 16-bit values: `low` below, `high` above.
-inline simd::I4 pairs(int low, int high) {
-    return simd::I4(static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
-                                              (static_cast<std::uint32_t>(low) & 0xFFFF)));
-}
-
-inline TextureConstants::TextureConstants(const TextureSampler& t)
-    : texels(t.texels),
-      width(t.width),
-      height(t.height),
-      mode(t.mode),
-      sizeLow(pairs(t.width - 1, t.height - 1)),
-      sizeBits(pairs(t.width, t.height)),
-      periodLow(pairs(2 * t.width - 1, 2 * t.height - 1)),
-      pitchPairs(pairs(1, t.pitch)),
-      redShift(_mm_cvtsi32_si128(t.redShift)),
-      greenMax(t.greenMask) {}
 
 // floor() as int32. Out-of-range and NaN inputs give some int32 (the conversion's
 // 0x80000000), which every addressing path below maps onto the texture.
-inline simd::I4 floorToInt(simd::F4 coord) {
-    const simd::I4 truncated = simd::truncateToInt(coord);
+inline simd::Int floorToInt(simd::Float coord) {
+    const simd::Int truncated = simd::truncateToInt(coord);
     return truncated + simd::asInt(simd::toFloat(truncated) > coord);  // -1 where rounded up
 }
 
-inline simd::I4 addressEachLane(simd::I4 index, int size, TextureAddress mode) {
-    alignas(16) std::int32_t lanes[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), index);
-    for (int& lane : lanes) lane = texelIndex(lane, size, mode);
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+inline simd::Int addressEachLane(simd::Int index, int size, TextureAddress mode) {
+    alignas(32) std::int32_t lanes[simd::Int::kLanes];
+    index.store(lanes);
+    for (std::int32_t& lane : lanes) lane = texelIndex(lane, size, mode);
+    return simd::Int::load(lanes);
 }
 
 // Indices already on the texture pass unchanged; the rest go through the addressing mode.
-inline simd::I4 addressGeneral(simd::I4 index, int size, TextureAddress mode) {
-    const simd::I4 inRange = (index < simd::I4(size)) & (index > simd::I4(-1));
-    if (simd::bits(inRange) == 0xF) return index;
+inline simd::Int addressGeneral(simd::Int index, int size, TextureAddress mode) {
+    const simd::Int inRange = (index < simd::Int(size)) & (index > simd::Int(-1));
+    if (simd::bits(inRange) == (1 << simd::Int::kLanes) - 1) return index;
     return addressEachLane(index, size, mode);
 }
 
-// Texel offsets (u + v * pitch) for four pixels.
+// Texel offsets (u + v * pitch) for the lanes.
 template <TexturePath kTex>
-inline simd::I4 texelOffsets(const TextureConstants& k, simd::F4 u, simd::F4 v) {
-    using simd::I4;
-    I4 uv;
+inline simd::Int texelOffsets(const TextureConstants& k, simd::Float u, simd::Float v) {
+    using simd::Int;
+    Int uv;
     if constexpr (kTex == TexturePath::kGeneral) {
         uv = addressGeneral(floorToInt(u), k.width, k.mode) |
              (addressGeneral(floorToInt(v), k.height, k.mode) << 16);
@@ -83,36 +73,31 @@ inline simd::I4 texelOffsets(const TextureConstants& k, simd::F4 u, simd::F4 v) 
         // Coordinates were moved to >= 0 by whole periods, so truncation is floor; a value
         // that rounding left just below 0 truncates to texel 0, where mirroring puts -1 too.
         // With power-of-two sizes the low 16 bits of the index decide the texel.
-        uv = (simd::truncateToInt(u) & I4(0xFFFF)) | (simd::truncateToInt(v) << 16);
+        uv = (simd::truncateToInt(u) & Int(0xFFFF)) | (simd::truncateToInt(v) << 16);
         if constexpr (kTex == TexturePath::kMirrorPow2) {
-            const I4 m = uv & k.periodLow;
-            const I4 flip = _mm_cmpeq_epi16(m & k.sizeBits, k.sizeBits);  // odd periods
+            const Int m = uv & k.periodLow;
+            const Int flip = simd::equal16(m & k.sizeBits, k.sizeBits);  // odd periods
             uv = m ^ (flip & k.periodLow);
         } else {
             uv = uv & k.sizeLow;
         }
     }
-    return _mm_madd_epi16(uv, k.pitchPairs);  // u * 1 + v * pitch
+    return simd::multiplyAddPairs16(uv, k.pitchPairs);  // u * 1 + v * pitch
 }
 
 struct Texel {
-    simd::F4 r, g, b;  // channel values as stored: 0..31, or 0..63 for 6-bit green
+    simd::Float r, g, b;  // channel values as stored: 0..31, or 0..63 for 6-bit green
 };
 
 template <TexturePath kTex>
-inline Texel sampleTexture(const TextureConstants& k, simd::F4 u, simd::F4 v) {
-    using simd::I4;
-    alignas(16) std::int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), texelOffsets<kTex>(k, u, v));
-    __m128i gathered = _mm_cvtsi32_si128(k.texels[at[0]]);
-    gathered = _mm_insert_epi16(gathered, k.texels[at[1]], 1);
-    gathered = _mm_insert_epi16(gathered, k.texels[at[2]], 2);
-    gathered = _mm_insert_epi16(gathered, k.texels[at[3]], 3);
-    const I4 texels = _mm_unpacklo_epi16(gathered, _mm_setzero_si128());
-    const I4 fiveBits(31);
+inline Texel sampleTexture(const TextureConstants& k, simd::Float u, simd::Float v) {
+    using simd::Int;
+    const Int texels = simd::gather16(k.texels, texelOffsets<kTex>(k, u, v));
+    const Int fiveBits(31);
     return {simd::toFloat(simd::shiftRightLogical(texels, k.redShift) & fiveBits),
             simd::toFloat((texels >> 5) & k.greenMax),  // texels are 16-bit: no sign to extend
             simd::toFloat(texels & fiveBits)};
 }
 
+}  // namespace SW_SIMD_ISA
 }  // namespace sw

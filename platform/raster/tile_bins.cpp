@@ -23,13 +23,10 @@ void TriangleBins::reset(const TileGrid& grid) {
     for (std::vector<BinEntry>& tile : tiles_) tile.clear();
 }
 
-TriangleSetup& TriangleBins::slot() {
+void TriangleBins::add(const TriangleSetup& setup, std::uint32_t order) {
     if (used_ == triangles_.size()) triangles_.resize(std::max<std::size_t>(1024, 2 * used_));
-    return triangles_[used_].setup;
-}
-
-void TriangleBins::commit(std::uint32_t order) {
     BinnedTriangle& binned = triangles_[used_];
+    binned.setup = setup;
     binned.draw = draw_;
     const TriangleSetup& s = binned.setup;
     const auto index = static_cast<std::uint32_t>(used_++);

@@ -40,8 +40,7 @@ class TriangleBins final : public TriangleSink {
     void reset(const TileGrid& grid);
     void setDraw(std::uint32_t draw) { draw_ = draw; }
 
-    TriangleSetup& slot() override;
-    void commit(std::uint32_t order) override;
+    void add(const TriangleSetup& setup, std::uint32_t order) override;
 
     const std::vector<BinEntry>& tile(int index) const { return tiles_[index]; }
     const BinnedTriangle& triangle(std::uint32_t index) const { return triangles_[index]; }

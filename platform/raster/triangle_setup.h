@@ -1,44 +1,60 @@
 // Triangle set-up: snapped edge functions with the top-left rule, culling and the screen-space
-// gradients of the interpolated attributes.
+// gradients of the interpolated attributes, for as many triangles at once as a vector has lanes.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/raster/draw_context.h"
+#include "platform/raster/simd.h"
 
 namespace sw {
 
 struct TriangleSetup {
     // Edge functions over pixel-centre coordinates: E(px, py) = a * px + b * py + c, in 1/256
     // pixel units; a pixel is covered when all three are >= 0 (the top-left rule is folded
-    // into c).
-    std::int64_t a[3], b[3], c[3];
-    int minX, minY, maxX, maxY;  // covered pixels lie inside, scissor applied
+    // into c). |a| and |b| stay below 2^26: vertices lie within 2^16 pixels of the viewport.
+    std::int32_t a[3], b[3];
     float refX, refY;            // where `base` holds, in pixels (the first vertex)
+    int minX, minY, maxX, maxY;  // covered pixels lie inside, scissor applied
+    // The largest and the smallest change of each edge function across a 4x4 block of pixels
+    // (and two words that round the group up to eight).
+    std::int32_t blockMax[3], blockMin[3], unused[2];
+    std::int64_t c[3];
     alignas(16) float base[kAttrSlots];
     alignas(16) float ddx[kAttrSlots];
     alignas(16) float ddy[kAttrSlots];
 };
 
-// Twice the signed area in 1/256 pixel units; positive for triangles that run clockwise on
-// screen (y grows downwards).
-inline std::int64_t screenArea(const ScreenVertex& v0, const ScreenVertex& v1,
-                               const ScreenVertex& v2) {
-    return (static_cast<std::int64_t>(v1.fx) - v0.fx) * (static_cast<std::int64_t>(v2.fy) - v0.fy) -
-           (static_cast<std::int64_t>(v1.fy) - v0.fy) * (static_cast<std::int64_t>(v2.fx) - v0.fx);
-}
+inline namespace SW_SIMD_ISA {
 
-// Degenerate triangles count as culled: they cover no pixel.
-inline bool isCulled(std::int64_t area, CullMode mode) {
-    if (area == 0) return true;
-    if (mode == CullMode::kCounterClockwise) return area < 0;
-    if (mode == CullMode::kClockwise) return area > 0;
-    return false;
-}
+inline constexpr int kSetupLanes = simd::Float::kLanes;
 
-// Builds the set-up of a triangle that passed culling; false when it covers no pixel of the
-// scissor rectangle.
-bool setupTriangle(const DrawContext& context, const ScreenVertex& v0, const ScreenVertex& v1,
-                   const ScreenVertex& v2, TriangleSetup& setup);
+// Triangles after projection, one per lane: each corner's snapped position and attributes.
+struct ScreenLanes {
+    simd::Int fx[3], fy[3];
+    simd::Float attr[3][kAttrCount];
+};
 
+// Twice the signed area of each lane's triangle in 1/256 pixel units, exactly; positive for
+// triangles that run clockwise on screen (y grows downwards). Low and high half of the lanes.
+struct AreaLanes {
+    simd::Double low, high;
+};
+
+AreaLanes screenAreas(const ScreenLanes& s);
+
+// The lanes (as bits) whose triangles pass culling; degenerate triangles never do.
+int keptByCulling(const AreaLanes& area, CullMode mode);
+
+// Sets up the triangles of the lanes in `kept` (which passed culling), lane i's into out[i];
+// returns the lanes whose triangles cover pixels of the scissor rectangle.
+int setupTriangles(const DrawContext& context, const ScreenLanes& s, const AreaLanes& area,
+                   int kept, TriangleSetup (&out)[kSetupLanes]);
+
+// The same for triangles given by their corners: culls them and sets up `count` (at most 32),
+// triangle i's into out[i]; returns the triangles that cover pixels as bits.
+std::uint32_t setupCorners(const DrawContext& context, const ScreenVertex* const (*corners)[3],
+                           int count, TriangleSetup* out);
+
+}  // namespace SW_SIMD_ISA
 }  // namespace sw

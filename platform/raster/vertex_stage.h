@@ -1,168 +1,230 @@
-// Per-vertex work: transform to clip space, outcodes, lighting in world space and projection
-// to the snapped screen position. Inline: it runs for every vertex of every frame.
+// Per-vertex work: transform to clip space, outcodes, lighting in world space and projection to
+// the snapped screen position. The lanes of a vector hold the same corner of several triangles;
+// the vertices that clipping makes are projected one at a time, by the same arithmetic. Inline:
+// it runs for every vertex of every frame.
 #pragma once
 
-#include <xmmintrin.h>
-
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "platform/raster/draw_context.h"
 #include "platform/raster/simd.h"
 
 namespace sw {
+inline namespace SW_SIMD_ISA {
 
-inline bool isFinitePosition(const ShadedVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+// Scalar maths by the compiler's builtins rather than <cmath>'s inline functions: in a build
+// without optimisation those are emitted out of line, and the copy compiled for AVX2 could then
+// stand in for everyone's at link time.
+inline bool finite(float x) {
+    return __builtin_isfinite(x);
 }
 
-// Bits of the planes among (left, right, bottom, top) that clip position p lies outside of:
-// x - left * w < 0, right * w - x < 0, and so on.
-inline unsigned outsideOfBounds(__m128 p, __m128 w, const float* bounds) {
-    const __m128 xxyy = _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 1, 0, 0));
-    const __m128 distance =
-        _mm_mul_ps(_mm_sub_ps(xxyy, _mm_mul_ps(_mm_load_ps(bounds), w)), _mm_setr_ps(1, -1, 1, -1));
-    return static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(distance, _mm_setzero_ps())));
+// The fields of a D3DVERTEX, one vector each: x, y, z, nx, ny, nz, tu, tv.
+using VertexFields = simd::Float[8];
+static_assert(sizeof(D3DVERTEX) == 8 * sizeof(float));
+
+// The fields of ShadedVertex, one vector each.
+struct CornerLanes {
+    simd::Float x, y, z, w;
+    simd::Float u, v;
+    simd::Float diffuse[3], specular[3];
+};
+static_assert(sizeof(ShadedVertex) == 12 * sizeof(float));
+
+// The outcode bits of the planes among (left, right, bottom, top), the first at bit `first`,
+// that clip position (x, y, w) lies outside of: x - left * w < 0, right * w - x < 0, and so on.
+inline simd::Int outsideOf(simd::Float x, simd::Float y, simd::Float w, const float* bounds,
+                           int first) {
+    using simd::Float;
+    const Float outside[4] = {
+        (x - Float(bounds[0]) * w) < Float::zero(), (x - Float(bounds[1]) * w) > Float::zero(),
+        (y - Float(bounds[2]) * w) < Float::zero(), (y - Float(bounds[3]) * w) > Float::zero()};
+    simd::Int code = simd::Int::zero();
+    for (int i = 0; i < 4; ++i) code |= asInt(outside[i]) & simd::Int(1 << (first + i));
+    return code;
 }
 
-// Transforms to clip space (row vector times world * view * projection) and sets the
-// outcode: a bit per plane (see ClipPlane) that the vertex lies outside of. Returns false
-// when the position is not finite.
-inline bool transformToClip(const DrawContext& c, const D3DVERTEX& in, ShadedVertex& out,
-                            unsigned& code) {
-    const __m128 p =
-        _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(in.x), _mm_load_ps(c.mvp[0])),
-                                         _mm_mul_ps(_mm_set1_ps(in.y), _mm_load_ps(c.mvp[1]))),
-                              _mm_mul_ps(_mm_set1_ps(in.z), _mm_load_ps(c.mvp[2]))),
-                   _mm_load_ps(c.mvp[3]));
-    alignas(16) float xyzw[4];
-    _mm_store_ps(xyzw, p);
-    out.x = xyzw[0];
-    out.y = xyzw[1];
-    out.z = xyzw[2];
-    out.w = xyzw[3];
-    // p - p is 0 in every lane only when all four are finite.
-    if (_mm_movemask_ps(_mm_cmpunord_ps(_mm_sub_ps(p, p), _mm_setzero_ps())) != 0) return false;
-    const __m128 w = _mm_shuffle_ps(p, p, _MM_SHUFFLE(3, 3, 3, 3));
-    code = static_cast<unsigned>(out.w < kMinClipW) << kPlaneNearW |
-           static_cast<unsigned>(out.z < 0) << kPlaneNearZ |
-           static_cast<unsigned>(out.z > out.w) << kPlaneFarZ |
-           outsideOfBounds(p, w, c.guardBounds) << kPlaneGuardLeft |
-           outsideOfBounds(p, w, c.viewBounds) << kPlaneViewLeft;
-    return true;
-}
-
-inline float finiteOrZero(float x) {
-    return std::isfinite(x) ? x : 0.0f;
+// Transforms to clip space (row vector times world * view * projection) and returns the
+// outcodes: a bit per plane (see ClipPlane) that the vertex lies outside of. `finite` is set
+// in the lanes whose position is finite; the outcodes of the others mean nothing.
+inline simd::Int transformToClip(const DrawContext& c, const VertexFields& in, CornerLanes& out,
+                                 simd::Float& finite) {
+    using simd::Float;
+    Float p[4];
+    for (int j = 0; j < 4; ++j)
+        p[j] = in[0] * Float(c.mvp[0][j]) + in[1] * Float(c.mvp[1][j]) +
+               in[2] * Float(c.mvp[2][j]) + Float(c.mvp[3][j]);
+    out.x = p[0];
+    out.y = p[1];
+    out.z = p[2];
+    out.w = p[3];
+    finite = isFinite(p[0]) & isFinite(p[1]) & isFinite(p[2]) & isFinite(p[3]);
+    const auto bit = [](Float mask, int plane) { return asInt(mask) & simd::Int(1 << plane); };
+    return bit(out.w < Float(kMinClipW), kPlaneNearW) | bit(out.z < Float::zero(), kPlaneNearZ) |
+           bit(out.z > out.w, kPlaneFarZ) |
+           outsideOf(out.x, out.y, out.w, c.guardBounds, kPlaneGuardLeft) |
+           outsideOf(out.x, out.y, out.w, c.viewBounds, kPlaneViewLeft);
 }
 
 // Clamps to 0..1; NaN becomes 0.
-inline simd::F4 saturate(simd::F4 x) {
-    return simd::min(simd::max(x, simd::F4::zero()), simd::F4(1.0f));
+inline simd::Float saturate(simd::Float x) {
+    return simd::min(simd::max(x, simd::Float::zero()), simd::Float(1.0f));
 }
 
 // x to a whole power by repeated squaring: x^10 = x^2 * x^8.
-inline simd::F4 wholePower(simd::F4 x, int power) {
-    simd::F4 result(1.0f);
-    for (simd::F4 square = x; power > 0; power >>= 1, square *= square)
+inline simd::Float wholePower(simd::Float x, int power) {
+    simd::Float result(1.0f);
+    for (simd::Float square = x; power > 0; power >>= 1, square *= square)
         if (power & 1) result *= square;
     return result;
 }
 
-inline simd::F4 power(simd::F4 x, const LightingSetup& l) {
+inline simd::Float power(simd::Float x, const LightingSetup& l) {
     if (l.wholePower > 0) return wholePower(x, l.wholePower);
-    alignas(16) float lanes[4];
+    alignas(32) float lanes[simd::Float::kLanes];
     x.store(lanes);
-    for (float& lane : lanes) lane = std::pow(lane, l.power);
-    return simd::F4::load(lanes);
+    for (float& lane : lanes) lane = __builtin_powf(lane, l.power);
+    return simd::Float::load(lanes);
 }
 
-// Four vertices in lanes: world-space positions and normals.
-struct VertexLanes {
-    simd::F4 p[3], n[3];
+// World-space positions and normals.
+struct WorldLanes {
+    simd::Float p[3], n[3];
 };
 
 // Specular term of the local-viewer model: (N.H)^power with H = normalize(normalize(eye - P) + L);
 // 0 where a length or N.H is not positive.
-inline simd::F4 specularFactors(const LightingSetup& l, const VertexLanes& v) {
-    using simd::F4;
-    F4 view[3];
-    for (int i = 0; i < 3; ++i) view[i] = F4(l.eye[i]) - v.p[i];
-    const F4 viewLength = simd::sqrt(view[0] * view[0] + view[1] * view[1] + view[2] * view[2]);
-    F4 half[3];
-    for (int i = 0; i < 3; ++i) half[i] = view[i] / viewLength + F4(l.toLight[i]);
-    const F4 halfLength = simd::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
-    const F4 nDotH = (v.n[0] * half[0] + v.n[1] * half[1] + v.n[2] * half[2]) / halfLength;
-    const F4 usable = (viewLength > F4::zero()) & (halfLength > F4::zero()) & (nDotH > F4::zero());
+inline simd::Float specularFactors(const LightingSetup& l, const WorldLanes& v) {
+    using simd::Float;
+    Float view[3];
+    for (int i = 0; i < 3; ++i) view[i] = Float(l.eye[i]) - v.p[i];
+    const Float viewLength = sqrt(view[0] * view[0] + view[1] * view[1] + view[2] * view[2]);
+    Float half[3];
+    for (int i = 0; i < 3; ++i) half[i] = view[i] / viewLength + Float(l.toLight[i]);
+    const Float halfLength = sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+    const Float nDotH = (v.n[0] * half[0] + v.n[1] * half[1] + v.n[2] * half[2]) / halfLength;
+    const Float usable =
+        (viewLength > Float::zero()) & (halfLength > Float::zero()) & (nDotH > Float::zero());
     return power(nDotH, l) & usable;
 }
 
-// The triangle's corners in lanes 0 to 2, moved into world space.
-inline VertexLanes worldCorners(const LightingSetup& l, const D3DVERTEX* in) {
-    using simd::F4;
-    VertexLanes v;
-    v.p[0] = F4::lanes(in[0].x, in[1].x, in[2].x, 0);
-    v.p[1] = F4::lanes(in[0].y, in[1].y, in[2].y, 0);
-    v.p[2] = F4::lanes(in[0].z, in[1].z, in[2].z, 0);
-    v.n[0] = F4::lanes(in[0].nx, in[1].nx, in[2].nx, 0);
-    v.n[1] = F4::lanes(in[0].ny, in[1].ny, in[2].ny, 0);
-    v.n[2] = F4::lanes(in[0].nz, in[1].nz, in[2].nz, 0);
+inline WorldLanes toWorld(const LightingSetup& l, const VertexFields& in) {
+    using simd::Float;
+    const WorldLanes v{{in[0], in[1], in[2]}, {in[3], in[4], in[5]}};
     if (l.worldIsIdentity) return v;
     const float(&w)[4][3] = l.world;
-    VertexLanes out;
+    WorldLanes out;
     for (int i = 0; i < 3; ++i) {
-        out.n[i] = v.n[0] * F4(w[0][i]) + v.n[1] * F4(w[1][i]) + v.n[2] * F4(w[2][i]);
-        out.p[i] = v.p[0] * F4(w[0][i]) + v.p[1] * F4(w[1][i]) + v.p[2] * F4(w[2][i]) + F4(w[3][i]);
+        out.n[i] = v.n[0] * Float(w[0][i]) + v.n[1] * Float(w[1][i]) + v.n[2] * Float(w[2][i]);
+        out.p[i] = v.p[0] * Float(w[0][i]) + v.p[1] * Float(w[1][i]) + v.p[2] * Float(w[2][i]) +
+                   Float(w[3][i]);
     }
     return out;
 }
 
-// Lights the triangle's three corners together (colours land pre-scaled for the pixel stage)
-// and copies their texture coordinates. Normals are used as given, without renormalising.
-inline void lightCorners(const DrawContext& c, const D3DVERTEX* in, ShadedVertex (&out)[3]) {
-    using simd::F4;
+// Lights the vertices (colours land pre-scaled for the pixel stage) and copies their texture
+// coordinates, non-finite ones as 0. Normals are used as given, without renormalising.
+inline void lightVertices(const DrawContext& c, const VertexFields& in, CornerLanes& out) {
+    using simd::Float;
     const LightingSetup& l = c.lighting;
-    const VertexLanes v = worldCorners(l, in);
-    F4 nDotL = F4::zero();
+    const WorldLanes v = toWorld(l, in);
+    Float nDotL = Float::zero();
     if (l.lightOn)
-        nDotL = v.n[0] * F4(l.toLight[0]) + v.n[1] * F4(l.toLight[1]) + v.n[2] * F4(l.toLight[2]);
-    const F4 lit = nDotL > F4::zero();
-    const F4 lambert = nDotL & lit;
-    F4 specular = F4::zero();
-    if (l.specularOn && (simd::bits(lit) & 7) != 0) specular = specularFactors(l, v) & lit;
+        nDotL = v.n[0] * Float(l.toLight[0]) + v.n[1] * Float(l.toLight[1]) +
+                v.n[2] * Float(l.toLight[2]);
+    const Float lit = nDotL > Float::zero();
+    const Float lambert = nDotL & lit;
+    Float specular = Float::zero();
+    if (l.specularOn && bits(lit) != 0) specular = specularFactors(l, v) & lit;
     for (int i = 0; i < 3; ++i) {
-        alignas(16) float diffuse[4], highlight[4];
-        (saturate(F4(l.base[i]) + F4(l.diffuse[i]) * lambert) * F4(c.diffuseScale[i]))
-            .store(diffuse);
-        (saturate(F4(l.specular[i]) * specular) * F4(c.specularScale[i])).store(highlight);
-        for (int k = 0; k < 3; ++k) {
-            out[k].diffuse[i] = diffuse[k];
-            out[k].specular[i] = highlight[k];
-        }
+        out.diffuse[i] =
+            saturate(Float(l.base[i]) + Float(l.diffuse[i]) * lambert) * Float(c.diffuseScale[i]);
+        out.specular[i] = saturate(Float(l.specular[i]) * specular) * Float(c.specularScale[i]);
     }
-    for (int k = 0; k < 3; ++k) {
-        out[k].u = finiteOrZero(in[k].tu);
-        out[k].v = finiteOrZero(in[k].tv);
-    }
+    out.u = in[6] & isFinite(in[6]);
+    out.v = in[7] & isFinite(in[7]);
 }
 
-// Flat shading takes the colours of the triangle's first vertex.
-inline void copyColours(const ShadedVertex& from, ShadedVertex& to) {
+// Flat shading takes the colours of the triangle's first corner.
+inline void copyColours(const CornerLanes& from, CornerLanes& to) {
     for (int i = 0; i < 3; ++i) {
         to.diffuse[i] = from.diffuse[i];
         to.specular[i] = from.specular[i];
     }
 }
 
-// Moves u (or v) of the vertices by a whole number of texture periods so that none is
-// negative. The picture is unchanged, and the pixel stage may truncate instead of flooring.
+// Moves u (or v) of each triangle in the lanes of `live` by a whole number of texture periods so
+// that none of its corners is negative. The picture is unchanged, and the pixel stage may
+// truncate instead of flooring.
+inline void shiftToNonNegative(float period, simd::Float CornerLanes::*coordinate,
+                               CornerLanes (&v)[3], simd::Float live) {
+    using simd::Float;
+    Float lowest = v[0].*coordinate;
+    for (int i = 1; i < 3; ++i)
+        lowest = select(v[i].*coordinate < lowest, v[i].*coordinate, lowest);
+    const Float moved = live & (lowest < Float::zero()) & (lowest > Float(-1e30f));
+    if (bits(moved) == 0) return;
+    Float shift = floor(lowest / Float(period)) * Float(period);
+    shift = select(lowest - shift < Float::zero(), shift - Float(period), shift);
+    for (CornerLanes& corner : v)
+        corner.*coordinate = select(moved, corner.*coordinate - shift, corner.*coordinate);
+}
+
+inline void shiftTexturePeriods(const DrawContext& c, CornerLanes (&v)[3], simd::Float live) {
+    if (!c.textured || c.texture.period == 0) return;
+    shiftToNonNegative(c.texture.period, &CornerLanes::u, v, live);
+    shiftToNonNegative(c.texture.period, &CornerLanes::v, v, live);
+}
+
+// Projects and snaps the positions; returns the lanes where the result is usable (the caller
+// drops the triangles of the others). Clipped vertices lie inside the guard band; the limit
+// only catches what no clipped vertex can reach, and keeps the edge slopes small enough for the
+// pixel stage's 32-bit arithmetic inside a block.
+inline constexpr float kMaxOffset = 1 << 16;  // pixels from the viewport's centre
+
+inline int projectPositions(const DrawContext& c, const CornerLanes& v, simd::Float& invW,
+                            simd::Int& fx, simd::Int& fy) {
+    using simd::Float;
+    invW = Float(1.0f) / v.w;
+    const Float sx = Float(c.offsetX) + Float(c.scaleX) * (v.x * invW);
+    const Float sy = Float(c.offsetY) - Float(c.scaleY) * (v.y * invW);
+    const Float usable = (abs(sx - Float(c.centreX)) < Float(kMaxOffset)) &
+                         (abs(sy - Float(c.centreY)) < Float(kMaxOffset));
+    fx = roundToInt(sx * Float(kSubpixelScale));
+    fy = roundToInt(sy * Float(kSubpixelScale));
+    return bits(usable);
+}
+
+// The interpolated attributes (see Attribute).
+inline void projectAttributes(const DrawContext& c, const CornerLanes& v, simd::Float invW,
+                              simd::Float (&attr)[kAttrCount]) {
+    using simd::Float;
+    const Float q = c.perspective ? invW : Float(1.0f);
+    const Float depth = Float(c.zOffset) + Float(c.zScale) * (v.z * invW);
+    attr[kAttrQ] = q;
+    attr[kAttrZ] = select(depth > Float::zero(),
+                          select(depth < Float(65535.0f), depth, Float(65535.0f)), Float::zero()) -
+                   Float(kDepthBias);
+    attr[kAttrU] = v.u * Float(static_cast<float>(c.texture.width)) * q;
+    attr[kAttrV] = v.v * Float(static_cast<float>(c.texture.height)) * q;
+    for (int i = 0; i < 3; ++i) {
+        attr[kAttrDiffuseR + i] = v.diffuse[i] * q;
+        attr[kAttrSpecularR + i] = v.specular[i] * q;
+    }
+}
+
+// ---- the same for the single vertices of clipped polygons ----
+
+inline bool isFinitePosition(const ShadedVertex& v) {
+    return finite(v.x) && finite(v.y) && finite(v.z) && finite(v.w);
+}
+
 inline void shiftToNonNegative(float period, float ShadedVertex::*coordinate, ShadedVertex* v,
                                int count) {
     float lowest = v[0].*coordinate;
-    for (int i = 1; i < count; ++i) lowest = std::min(lowest, v[i].*coordinate);
+    for (int i = 1; i < count; ++i) lowest = v[i].*coordinate < lowest ? v[i].*coordinate : lowest;
     if (lowest >= 0 || !(lowest > -1e30f)) return;
-    float shift = std::floor(lowest / period) * period;
+    float shift = __builtin_floorf(lowest / period) * period;
     if (lowest - shift < 0) shift -= period;
     for (int i = 0; i < count; ++i) v[i].*coordinate -= shift;
 }
@@ -173,17 +235,13 @@ inline void shiftTexturePeriods(const DrawContext& c, ShadedVertex* v, int count
     shiftToNonNegative(c.texture.period, &ShadedVertex::v, v, count);
 }
 
-// Projects and snaps the position; false when the result is unusable (the caller drops the
-// triangle). Clipped vertices lie inside the guard band; the limit only catches what no
-// clipped vertex can reach, and keeps the edge slopes small enough for the pixel stage's
-// 32-bit arithmetic inside a block.
 inline bool projectPosition(const DrawContext& c, const ShadedVertex& v, ScreenVertex& out,
                             float& invW) {
-    constexpr float kMaxOffset = 1 << 16;  // pixels from the viewport's centre
     invW = 1.0f / v.w;
     const float sx = c.offsetX + c.scaleX * (v.x * invW);
     const float sy = c.offsetY - c.scaleY * (v.y * invW);
-    if (!(std::fabs(sx - c.centreX) < kMaxOffset) || !(std::fabs(sy - c.centreY) < kMaxOffset))
+    if (!(__builtin_fabsf(sx - c.centreX) < kMaxOffset) ||
+        !(__builtin_fabsf(sy - c.centreY) < kMaxOffset))
         return false;
     // Round to nearest with the SSE conversion (lrint would be a library call).
     out.fx = _mm_cvtss_si32(_mm_set_ss(sx * kSubpixelScale));
@@ -206,4 +264,5 @@ inline void projectAttributes(const DrawContext& c, const ShadedVertex& v, float
     for (int i = kAttrCount; i < kAttrSlots; ++i) out.attr[i] = 0;
 }
 
+}  // namespace SW_SIMD_ISA
 }  // namespace sw

@@ -151,8 +151,13 @@ std::unique_ptr<SdlWindow> SdlWindow::open(const SdlWindowConfig& config, std::s
     parts->frameWidth = config.frameWidth;
     parts->frameHeight = config.frameHeight;
     const WindowPlace place = windowPlaceFor(config);
-    parts->window =
-        SDL_CreateWindow(config.title, place.x, place.y, place.width, place.height, place.flags);
+    const Uint32 openGl = config.openGl ? SDL_WINDOW_OPENGL : 0;
+    parts->window = SDL_CreateWindow(config.title, place.x, place.y, place.width, place.height,
+                                     place.flags | openGl);
+    if (parts->window == nullptr && openGl != 0) {  // no OpenGL here: a window all the same
+        parts->window = SDL_CreateWindow(config.title, place.x, place.y, place.width, place.height,
+                                         place.flags);
+    }
     if (parts->window == nullptr) {
         error = sdlError("cannot open a window");
         return nullptr;

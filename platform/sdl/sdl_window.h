@@ -15,6 +15,7 @@ struct SdlWindowConfig {
     bool vsync = true;       // the presentation waits for the display's refresh
     sw::PixelLayout layout = sw::PixelLayout::k565;
     const char* title = "Render Objects";
+    bool openGl = false;  // the window can hold an OpenGL context (when the system allows)
 };
 
 class SdlWindow final : public Presenter, public WindowEventSource {

@@ -1,67 +1,27 @@
-// The software 3D device: keeps the render state and hands triangle lists to the rasterizer.
+// The software 3D device: hands triangle lists with the device state to the rasterizer.
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "platform/d3d.h"
 #include "platform/raster/raster.h"
-#include "platform/software/com_object.h"
-#include "platform/software/display_context.h"
-#include "platform/software/scene_objects.h"
-#include "platform/software/surface.h"
+#include "platform/software/device_state.h"
 
-class SoftwareDevice final : public ComObject<IDirect3DDevice3>, private UnfinishedDrawing {
+class SoftwareDevice final : public DeviceState, private UnfinishedDrawing {
   public:
     SoftwareDevice(std::shared_ptr<DisplayContext> context, IDirect3D3* d3d,
                    SoftwareSurface* renderTarget);
 
-    HRESULT QueryInterface(REFIID riid, void** object) override;
-    HRESULT AddViewport(IDirect3DViewport3* viewport) override;
-    HRESULT SetCurrentViewport(IDirect3DViewport3* viewport) override;
-    HRESULT GetDirect3D(IDirect3D3** d3d) override;
-    HRESULT SetLightState(D3DLIGHTSTATETYPE state, DWORD value) override;
-    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
-    HRESULT BeginScene() override;
     HRESULT EndScene() override;
-    HRESULT SetTexture(DWORD stage, IDirect3DTexture2* texture) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, void* vertices,
                           DWORD vertexCount, DWORD flags) override;
-    HRESULT GetCaps(D3DDEVICEDESC* hardware, D3DDEVICEDESC* software) override;
-    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) override;
-
-    SoftwareSurface& renderTarget() { return *renderTarget_; }
 
   private:
     ~SoftwareDevice() override;
 
     void finishDrawing() override;
     void keepTextureUntilFinished();
-    void gatherState(sw::RasterState& state, sw::TextureView& texture) const;
-    void gatherMaterial(sw::RasterState& state) const;
-    void gatherLight(sw::RasterState& state) const;
 
-    std::shared_ptr<DisplayContext> context_;
-    IDirect3D3* d3d_;                           // holds a reference
-    SoftwareSurface* renderTarget_;             // holds a reference
-    std::vector<SoftwareViewport*> viewports_;  // each holds a reference
-    SoftwareViewport* currentViewport_ = nullptr;
-    SoftwareSurface* texture_ = nullptr;  // stage 0; holds a reference
-    D3DMATRIX world_;
-    D3DMATRIX view_;
-    D3DMATRIX projection_;
-    D3DMATERIALHANDLE materialHandle_ = 0;
-    D3DCOLOR ambient_ = 0;
-    sw::TextureAddress textureAddress_ = sw::TextureAddress::kWrap;
-    sw::CullMode cull_ = sw::CullMode::kCounterClockwise;
-    bool zEnable_ = true;
-    bool zWrite_ = true;
-    bool gouraud_ = true;
-    bool perspective_ = true;
-    bool dither_ = false;
-    bool specular_ = false;
-    bool inScene_ = false;
     sw::Rasterizer rasterizer_;
     // Textures that unfinished drawing still reads; each holds a reference until it is finished.
     std::vector<SoftwareSurface*> texturesInUse_;

@@ -87,8 +87,12 @@ HRESULT SoftwareDirectDraw::EnumZBufferFormats(REFCLSID deviceKind,
                                                LPD3DENUMPIXELFORMATSCALLBACK callback,
                                                void* context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    if (deviceKind == IID_IDirect3DHALDevice) return DDERR_NODIRECTDRAWHW;
-    if (!(deviceKind == IID_IDirect3DRGBDevice)) return DDERR_INVALIDPARAMS;
+    if (deviceKind == IID_IDirect3DHALDevice && context_->config.hardware == nullptr) {
+        return DDERR_NODIRECTDRAWHW;
+    }
+    if (!(deviceKind == IID_IDirect3DRGBDevice) && !(deviceKind == IID_IDirect3DHALDevice)) {
+        return DDERR_INVALIDPARAMS;
+    }
     DDPIXELFORMAT format = zBufferPixelFormat16();
     callback(&format, context);
     return D3D_OK;
@@ -98,10 +102,15 @@ HRESULT SoftwareDirectDraw::CreateDevice(REFCLSID deviceKind, IDirectDrawSurface
                                          IDirect3DDevice3** device, IUnknown*) {
     if (device == nullptr) return DDERR_INVALIDPARAMS;
     *device = nullptr;
-    if (deviceKind == IID_IDirect3DHALDevice) return DDERR_NODIRECTDRAWHW;
-    if (!(deviceKind == IID_IDirect3DRGBDevice)) return DDERR_INVALIDPARAMS;
+    const bool hardware = deviceKind == IID_IDirect3DHALDevice;
+    if (hardware && context_->config.hardware == nullptr) return DDERR_NODIRECTDRAWHW;
+    if (!hardware && !(deviceKind == IID_IDirect3DRGBDevice)) return DDERR_INVALIDPARAMS;
     SoftwareSurface* target = asSoftwareSurface(renderTarget);
     if (target == nullptr || target->isZBuffer()) return DDERR_INVALIDPARAMS;
+    if (hardware) {
+        return context_->config.hardware->makeDevice(context_, static_cast<IDirect3D3*>(this),
+                                                     target, device);
+    }
     return makeObject<SoftwareDevice>(device, context_, static_cast<IDirect3D3*>(this), target);
 }
 

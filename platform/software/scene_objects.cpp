@@ -6,7 +6,7 @@
 
 #include "platform/pixel_format.h"
 #include "platform/software/blit.h"
-#include "platform/software/device.h"
+#include "platform/software/device_state.h"
 
 namespace {
 
@@ -29,6 +29,15 @@ bool clipRect(const D3DRECT& rect, int width, int height, PixelRect& out) {
     if (left >= right || top >= bottom) return false;
     out = {left, top, right - left, bottom - top};
     return true;
+}
+
+// Where a mirror keeps the surface elsewhere it fills there; else memory is filled, after a
+// newer copy elsewhere has come home unless the fill replaces every pixel.
+void fill(SoftwareSurface& surface, const PixelRect& area, std::uint16_t value) {
+    if (surface.fillElsewhere(area, value)) return;
+    const bool whole = area.width == surface.width() && area.height == surface.height();
+    surface.usePixels(whole ? PixelUse::kReplace : PixelUse::kWrite);
+    fillRect({surface.pixels(), surface.pitch()}, area, value);
 }
 
 }  // namespace
@@ -137,11 +146,11 @@ HRESULT SoftwareViewport::Clear2(DWORD rectCount, D3DRECT* rects, DWORD flags, D
         PixelRect area;
         if ((flags & D3DCLEAR_TARGET) != 0 &&
             clipRect(rects[i], target.width(), target.height(), area)) {
-            fillRect({target.pixels(), target.pitch()}, area, pixel);
+            fill(target, area, pixel);
         }
         if ((flags & D3DCLEAR_ZBUFFER) != 0 && depth != nullptr &&
             clipRect(rects[i], depth->width(), depth->height(), area)) {
-            fillRect({depth->pixels(), depth->pitch()}, area, depthFill);
+            fill(*depth, area, depthFill);
         }
     }
     return D3D_OK;

@@ -8,7 +8,7 @@
 #include "platform/software/com_object.h"
 #include "platform/software/display_context.h"
 
-class SoftwareDevice;
+class DeviceState;
 
 class SoftwareMaterial final : public ComObject<IDirect3DMaterial3> {
   public:
@@ -59,13 +59,13 @@ class SoftwareViewport final : public ComObject<IDirect3DViewport3> {
 
     // The device this viewport was added to; it clears the device's target. Not a reference:
     // the device holds the viewport and clears this when it goes.
-    SoftwareDevice* device() const { return device_; }
-    void setDevice(SoftwareDevice* device) { device_ = device; }
+    DeviceState* device() const { return device_; }
+    void setDevice(DeviceState* device) { device_ = device; }
 
   private:
     ~SoftwareViewport() override;
 
     D3DVIEWPORT2 viewport_{};
     std::vector<SoftwareLight*> lights_;  // each holds a reference
-    SoftwareDevice* device_ = nullptr;
+    DeviceState* device_ = nullptr;
 };

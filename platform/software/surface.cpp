@@ -122,6 +122,14 @@ HRESULT SoftwareSurface::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
+void SoftwareSurface::usePixels(PixelUse use) {
+    if (newerElsewhere_) {
+        newerElsewhere_ = false;
+        if (use != PixelUse::kReplace) mirror_->copyBack(*this);
+    }
+    if (use != PixelUse::kRead) ++version_;
+}
+
 SoftwareSurface* SoftwareSurface::attachedZBuffer() const {
     for (SoftwareSurface* surface : attached_) {
         if (surface->isZBuffer()) return surface;
@@ -192,6 +200,7 @@ HRESULT SoftwareSurface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDLE) {
     if (!rectFromRECT(rect, area)) return DDERR_INVALIDRECT;
     if (dcOut_) return DDERR_SURFACEBUSY;
     context_->finishDrawing();
+    usePixels(PixelUse::kWrite);
     describe(*desc);
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = pixels_.data() + static_cast<std::size_t>(area.y) * width_ + area.x;
@@ -202,6 +211,7 @@ HRESULT SoftwareSurface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDLE) {
 HRESULT SoftwareSurface::Unlock(RECT*) {
     if (locks_ == 0) return DDERR_NOTLOCKED;
     --locks_;
+    ++version_;  // the pixels may have been written while locked
     return DD_OK;
 }
 
@@ -217,12 +227,20 @@ HRESULT SoftwareSurface::Blt(RECT* destRect, IDirectDrawSurface4* source, RECT* 
     if (!rectFromRECT(destRect, to)) return DDERR_INVALIDRECT;
     if (isBusy()) return DDERR_SURFACEBUSY;
     context_->finishDrawing();
-    if ((flags & DDBLT_COLORFILL) != 0) return colorFill(to, effects);
+    if ((flags & DDBLT_COLORFILL) != 0) {
+        if (effects == nullptr) return DDERR_INVALIDPARAMS;
+        const auto value = static_cast<std::uint16_t>(effects->dwFillColor);
+        if (fillElsewhere(to, value)) return DD_OK;
+        usePixels(coversAll(to) ? PixelUse::kReplace : PixelUse::kWrite);
+        return colorFill(to, effects);
+    }
     SoftwareSurface* from = asSoftwareSurface(source);
     if (from == nullptr) return DDERR_INVALIDPARAMS;
     PixelRect area;
     if (!from->rectFromRECT(sourceRect, area)) return DDERR_INVALIDRECT;
     if (from->isBusy()) return DDERR_SURFACEBUSY;
+    from->usePixels(PixelUse::kRead);
+    usePixels(from != this && coversAll(to) ? PixelUse::kReplace : PixelUse::kWrite);
     return bltFrom(*from, area, to);
 }
 
@@ -247,7 +265,6 @@ HRESULT SoftwareSurface::bltFrom(SoftwareSurface& source, PixelRect from, PixelR
 }
 
 HRESULT SoftwareSurface::colorFill(PixelRect to, const DDBLTFX* effects) {
-    if (effects == nullptr) return DDERR_INVALIDPARAMS;
     fillRect(buffer(), to, static_cast<std::uint16_t>(effects->dwFillColor));
     return DD_OK;
 }
@@ -264,6 +281,11 @@ HRESULT SoftwareSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface4* source, 
     }
     if (isBusy() || from->isBusy()) return DDERR_SURFACEBUSY;
     context_->finishDrawing();
+    from->usePixels(PixelUse::kRead);
+    usePixels(from != this &&
+                      coversAll({static_cast<int>(x), static_cast<int>(y), area.width, area.height})
+                  ? PixelUse::kReplace
+                  : PixelUse::kWrite);
     copyRect(from->constBuffer(), area, buffer(), static_cast<int>(x), static_cast<int>(y));
     return DD_OK;
 }
@@ -280,6 +302,8 @@ HRESULT SoftwareSurface::Flip(IDirectDrawSurface4* override, DWORD) {
     if (override != nullptr && asSoftwareSurface(override) != back) return DDERR_INVALIDPARAMS;
     if (isBusy() || back->isBusy()) return DDERR_SURFACEBUSY;
     context_->finishDrawing();
+    usePixels(PixelUse::kWrite);
+    back->usePixels(PixelUse::kWrite);
     // Swapping the stores is the flip: the finished frame becomes the visible one.
     pixels_.swap(back->pixels_);
     present();
@@ -298,6 +322,7 @@ HRESULT SoftwareSurface::GetDC(HDC* dc) {
     if (isZBuffer()) return DDERR_CANTCREATEDC;
     if (isBusy()) return DDERR_SURFACEBUSY;
     context_->finishDrawing();
+    usePixels(PixelUse::kWrite);
     dcOut_ = true;
     *dc = static_cast<DeviceContext*>(this);
     return DD_OK;
@@ -306,6 +331,7 @@ HRESULT SoftwareSurface::GetDC(HDC* dc) {
 HRESULT SoftwareSurface::ReleaseDC(HDC dc) {
     if (!dcOut_ || dc != static_cast<DeviceContext*>(this)) return DDERR_NODC;
     dcOut_ = false;
+    ++version_;  // text or pixels may have been written through the context
     return DD_OK;
 }
 

@@ -14,6 +14,25 @@
 #include "platform/software/com_object.h"
 #include "platform/software/display_context.h"
 
+class SoftwareSurface;
+
+// Keeps a copy of a surface's pixels elsewhere (a GPU's memory). The copy can be newer than the
+// surface's memory, and the mirror may do fills there instead of in memory.
+class PixelMirror {
+  public:
+    // Brings the newer copy into the surface's memory.
+    virtual void copyBack(SoftwareSurface& surface) = 0;
+    // Fills `rect` with `value` in the copy, which then is the newer one; false: memory does it.
+    virtual bool fillElsewhere(SoftwareSurface& surface, const PixelRect& rect,
+                               std::uint16_t value) = 0;
+
+  protected:
+    ~PixelMirror() = default;
+};
+
+// How an operation uses the pixels in memory: it reads them, changes some, or replaces them all.
+enum class PixelUse { kRead, kWrite, kReplace };
+
 class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTexture2>,
                               private DeviceContext {
   public:
@@ -47,6 +66,24 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     PixelLayout layout() const { return layout_; }
     // Brings the display's unfinished drawing into its surfaces.
     void finishDrawing() { context_->finishDrawing(); }
+
+    // Called before the pixels in memory are used: a newer copy kept elsewhere is brought back
+    // first (unless every pixel is about to be replaced), and a change counts towards version().
+    void usePixels(PixelUse use);
+    // Grows whenever the pixels in memory may have changed.
+    std::uint64_t version() const { return version_; }
+    // The mirror that keeps a copy of the pixels elsewhere, or null. A mirror that goes away
+    // brings its newer pixels home and sets null.
+    PixelMirror* mirror() const { return mirror_; }
+    void setMirror(PixelMirror* mirror) { mirror_ = mirror; }
+    // From now on the mirror's copy is newer than memory, until usePixels brings it back.
+    void markNewerElsewhere() { newerElsewhere_ = mirror_ != nullptr; }
+    bool newerElsewhere() const { return newerElsewhere_; }
+    // Fills `rect` in the mirror's copy when the mirror takes it; false: fill memory.
+    bool fillElsewhere(const PixelRect& rect, std::uint16_t value) {
+        return mirror_ != nullptr && mirror_->fillElsewhere(*this, rect, value);
+    }
+
     // The attached Z-buffer, if any (not a new reference).
     SoftwareSurface* attachedZBuffer() const;
 
@@ -59,6 +96,9 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     bool textOut(int x, int y, const char* text, int length) override;
 
     bool rectFromRECT(const RECT* rect, PixelRect& out) const;
+    bool coversAll(const PixelRect& rect) const {
+        return rect.x == 0 && rect.y == 0 && rect.width == width_ && rect.height == height_;
+    }
     PixelBuffer buffer() { return {pixels_.data(), width_}; }
     ConstPixelBuffer constBuffer() const { return {pixels_.data(), width_}; }
     void describe(DDSURFACEDESC2& desc) const;
@@ -79,6 +119,9 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     IDirectDrawClipper* clipper_ = nullptr;   // holds a reference
     int locks_ = 0;
     bool dcOut_ = false;
+    std::uint64_t version_ = 0;
+    PixelMirror* mirror_ = nullptr;  // not owned
+    bool newerElsewhere_ = false;
 };
 
 // The software surface behind an interface, or null when it is someone else's object.

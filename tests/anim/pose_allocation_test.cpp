@@ -1,35 +1,12 @@
 // Posing must not touch the heap once the first frame has run, in either animation model.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <new>
+#include <string>
 
 #include "anim/posing.h"
 #include "ase/reader.h"
 #include "prep/prepare.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-// Sorting asks for its scratch this way; it must come from malloc too, for the sanitizers.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "tests/support/counting_new.h"
 
 namespace {
 
@@ -43,11 +20,11 @@ TEST(Posing, AllocatesNothingAfterTheFirstFrameInEitherModel) {
             const Animation animation = prepareAnimation(scene, model);
             PoseWork work;
             poseFrame(scene, animation, 0, work);
-            const long before = allocations.load();
+            const long before = allocationsSoFar();
             for (int frame = 1; frame <= scene.sceneInfo.lastFrame; frame += 7) {
                 poseFrame(scene, animation, frame, work);
             }
-            EXPECT_EQ(allocations.load(), before) << file << " model " << static_cast<int>(model);
+            EXPECT_EQ(allocationsSoFar(), before) << file << " model " << static_cast<int>(model);
         }
     }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # aseplay --window on the demo under a private Xvfb server: the window draws something and hides
-# the cursor, Esc and F12 each close it with exit code 0, and losing focus stops the frames until
-# focus comes back. Exits 77 (skipped) when Xvfb is not installed.
+# the cursor, Esc and F12 each close it with exit code 0, losing focus stops the frames until
+# focus comes back, and the hardware device draws in it too. Exits 77 (skipped) when Xvfb is not
+# installed.
 # Usage: window_test.sh ASEPLAY DEMO_DIR [CURSOR_PROBE]
 set -uo pipefail
 aseplay="$1"
@@ -163,6 +164,28 @@ if start_player --no-vsync --snapshots "$work/frames"; then
   xdotool key Escape
   wait_for_exit
   [ "$code" = 0 ] || fail "Esc after the focus test: exit code $code"
+fi
+
+# 4. The hardware device (OpenGL through the window's own context, on whatever renderer) draws
+# in the window too; where no OpenGL context can be made it ends with status 5 and says so.
+if start_player --device hardware; then
+  distinct=0
+  for _ in $(seq 20); do
+    sleep 0.5
+    kill -0 "$player_pid" 2>/dev/null || break
+    distinct="$(distinct_bytes "$window")"
+    [ "${distinct:-0}" -gt 40 ] && break
+  done
+  if kill -0 "$player_pid" 2>/dev/null; then
+    [ "${distinct:-0}" -gt 40 ] || fail "--device hardware: the window looks blank ($distinct distinct byte values)"
+    xdotool key Escape
+    wait_for_exit
+    [ "$code" = 0 ] || fail "--device hardware, Esc: exit code $code"
+  else
+    wait_for_exit
+    [ "$code" = 5 ] && grep -q "OpenGL" "$work/err.txt" ||
+      fail "--device hardware ended with $code: $(cat "$work/err.txt")"
+  fi
 fi
 
 [ "$failures" -eq 0 ] && echo "window: all checks passed"

@@ -1,28 +1,11 @@
 // The display's per-frame path must not touch the heap once the first frame has run.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 
 #include "tests/platform/frame_path.h"
 #include "tests/raster/raster_scenes.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
+#include "tests/support/counting_new.h"
 
 namespace {
 
@@ -31,9 +14,9 @@ TEST(FramePath, AllocatesNothingAfterTheFirstFrame) {
         FramePath path;
         ASSERT_TRUE(path.bringUp(size.first, size.second));
         path.frame();
-        const long before = allocations.load();
+        const long before = allocationsSoFar();
         for (int i = 0; i < 5; ++i) path.frame();
-        EXPECT_EQ(allocations.load(), before) << size.first << "x" << size.second;
+        EXPECT_EQ(allocationsSoFar(), before) << size.first << "x" << size.second;
         EXPECT_EQ(path.presenter.framesPresented(), 6);
     }
 }
@@ -50,9 +33,9 @@ TEST(FramePath, AllocatesNothingAfterTheFirstFramesWhenDrawingOnSeveralThreads) 
         {rastertest::torus({0, 0, 0}, 110, 30, 64, 32), material, nullptr},
         {rastertest::sphere({0, 0, 0}, 60, 24, 12), material, nullptr}};
     for (int i = 0; i < 3; ++i) path.frame(&objects);
-    const long before = allocations.load();
+    const long before = allocationsSoFar();
     for (int i = 0; i < 5; ++i) path.frame(&objects);
-    EXPECT_EQ(allocations.load(), before);
+    EXPECT_EQ(allocationsSoFar(), before);
 }
 
 }  // namespace

@@ -22,10 +22,11 @@ struct FramePath {
         IDirect3DTexture2* texture = nullptr;  // not owned
     };
 
-    // False when the display cannot be brought up.
-    bool bringUp(DWORD backdropWidth, DWORD backdropHeight, int threads = 1) {
+    // False when the display cannot be brought up. With `hardware` the set-up finds that device.
+    bool bringUp(DWORD backdropWidth, DWORD backdropHeight, int threads = 1,
+                 HardwareDeviceMaker* hardware = nullptr) {
         if (FAILED(setupDevice(display, nullptr,
-                               makeSoftwareDirectDrawCreate({{}, &presenter, threads})))) {
+                               makeSoftwareDirectDrawCreate({{}, &presenter, threads, hardware})))) {
             return false;
         }
         DDSURFACEDESC2 desc;

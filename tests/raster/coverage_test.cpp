@@ -1,5 +1,5 @@
 // Which pixels a triangle covers: the top-left fill rule on shared edges, culling, the
-// near-plane clip and the guard band.
+// near-plane clip and the guard band; and which triangle a pixel shows when several cover it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -288,6 +288,49 @@ TEST(GuardBand, ViewportSmallerThanTheTargetIsAScissor) {
             const bool inViewport = x >= 5 && x < 18 && y >= 7 && y < 18;
             ASSERT_EQ(frame.pixel(x, y) != kBackground, inViewport) << x << "," << y;
         }
+}
+
+}  // namespace
+
+namespace {
+
+// Triangles go through the front end several at a time, the ones that need clipping one by one:
+// drawn in one call, overlapping triangles at one depth (the later wins) must come out as when
+// drawn one call each. Each triangle shows its own part of a texture; some cross the near plane
+// or reach far beyond the guard band, some face away, and the count is no multiple of 8.
+TEST(Order, OneCallDrawsTrianglesInTheirOrderWhateverTheirPath) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> near(-1.5f, 1.5f), far(-400.0f, 400.0f), uv(0, 1);
+    Mesh mesh;
+    for (int t = 0; t < 61; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const bool huge = t % 7 == 3 && k == 1;
+            D3DVERTEX v = rastertest::vertex(huge ? far(random) : near(random),
+                                             huge ? far(random) : near(random),
+                                             t % 5 == 2 && k == 2 ? -0.5f : 0.5f);
+            v.tu = uv(random);
+            v.tv = uv(random);
+            mesh.push_back(v);
+        }
+    const rastertest::Texture texture = rastertest::checkerTexture(16, 16);
+    const sw::TextureView view = texture.view();
+    sw::RasterState state = rastertest::flatState(48, 40);
+    state.texture = &view;
+    state.cull = sw::CullMode::kCounterClockwise;
+    const auto draw = [&](bool oneCall) {
+        Frame frame(48, 40);
+        frame.clear(kBackground);
+        rastertest::Rasterizer rasterizer;
+        for (std::size_t first = 0; first < mesh.size(); first += oneCall ? mesh.size() : 3)
+            rasterizer.drawTriangleList(state, frame.color(), frame.depth(), mesh.data() + first,
+                                        static_cast<std::uint32_t>(oneCall ? mesh.size() : 3));
+        return frame.colorStore;
+    };
+    const std::vector<std::uint16_t> together = draw(true);
+    int drawn = 0;
+    for (std::uint16_t p : together) drawn += p != kBackground;
+    ASSERT_GT(drawn, 48 * 40 / 2);
+    EXPECT_TRUE(together == draw(false));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace rastertest {
 namespace {
@@ -54,6 +55,12 @@ int testThreads() {
     const char* value = std::getenv("ASEPLAY_RASTER_THREADS");
     const int threads = value != nullptr ? std::atoi(value) : 1;
     return threads > 0 ? threads : 1;
+}
+
+sw::InstructionSet testInstructionSet() {
+    const char* value = std::getenv("ASEPLAY_RASTER_ISA");
+    if (value != nullptr && std::string(value) == "sse2") return sw::InstructionSet::kSse2;
+    return sw::widestInstructionSet();
 }
 
 D3DMATRIX identityMatrix() {

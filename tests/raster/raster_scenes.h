@@ -7,6 +7,9 @@
 
 #include "images/png_io.h"
 #include "platform/raster/raster.h"
+#ifdef ASEPLAY_RASTER_TESTS_ON_GL
+#include "tests/gl/gl_rasterizer.h"
+#endif
 
 namespace rastertest {
 
@@ -75,12 +78,19 @@ void append(Mesh& to, const Mesh& from);
 D3DVERTEX vertex(float x, float y, float z, Vec3 normal = {0, 1, 0}, float u = 0, float v = 0);
 
 // The rasterizer the tests draw with: as many threads as ASEPLAY_RASTER_THREADS says (1 when
-// unset, so the suite also runs at other thread counts), each list finished before the call
-// returns so that the test can look at the pixels.
+// unset, so the suite also runs at other thread counts) and SSE2 when ASEPLAY_RASTER_ISA is
+// "sse2" (else the widest set the processor has), each list finished before the call returns so
+// that the test can look at the pixels. Built with ASEPLAY_RASTER_TESTS_ON_GL, the tests draw
+// with the OpenGL device's drawing instead.
 int testThreads();
+sw::InstructionSet testInstructionSet();
+#ifdef ASEPLAY_RASTER_TESTS_ON_GL
+using Rasterizer = gltest::Rasterizer;
+#else
 class Rasterizer : public sw::Rasterizer {
   public:
-    explicit Rasterizer(int threads = testThreads()) : sw::Rasterizer(threads) {}
+    explicit Rasterizer(int threads = testThreads())
+        : sw::Rasterizer(threads, testInstructionSet()) {}
     void drawTriangleList(const sw::RasterState& state, const sw::ColorTarget& color,
                           const sw::DepthTarget* depth, const D3DVERTEX* vertices,
                           std::uint32_t vertexCount) {
@@ -88,6 +98,7 @@ class Rasterizer : public sw::Rasterizer {
         finish();
     }
 };
+#endif
 
 // 5-5-5 or 5-6-5 to 8-bit channels.
 void decodePixel(std::uint16_t pixel, sw::PixelLayout layout, int& r, int& g, int& b);

@@ -81,7 +81,7 @@ struct Picture {
 Picture render(int threads, int width, int height, const std::vector<Draw>& draws) {
     Frame frame(width, height);
     frame.clear(0x1234, 0xFFFF);
-    sw::Rasterizer rasterizer(threads);
+    sw::Rasterizer rasterizer(threads, rastertest::testInstructionSet());
     for (const Draw& d : draws)
         rasterizer.drawTriangleList(d.state, frame.color(), frame.depth(), d.mesh.data(),
                                     static_cast<std::uint32_t>(d.mesh.size()));
@@ -119,7 +119,9 @@ TEST(Threads, ManyTinyFramesHandOverCleanly) {
     rastertest::Rasterizer one(1);
     std::unique_ptr<sw::Rasterizer> many;
     for (int frame = 0; frame < 400; ++frame) {
-        if (frame % 50 == 0) many = std::make_unique<sw::Rasterizer>(2 + frame / 50 % 4);
+        if (frame % 50 == 0)
+            many = std::make_unique<sw::Rasterizer>(2 + frame / 50 % 4,
+                                                    rastertest::testInstructionSet());
         const int width = 1 + frame % 37, height = 1 + frame % 23;
         sw::RasterState state = rastertest::programState(width, height);
         state.texture = frame % 3 == 0 ? nullptr : &view;

@@ -46,11 +46,11 @@ TEST(MaterialMaps, FoundBesideTheSceneByFileNameInAnyLetterCase) {
     std::string error;
     ASSERT_EQ(readFileBytes((kAuthored / "checker.bmp").string(), bytes, error), FileReadResult::kOk);
     RgbImage picture;
-    ASSERT_TRUE(decodePicture(bytes, picture, error)) << error;
+    ASSERT_TRUE(decodePicture("checker.bmp", bytes, picture, error)) << error;
     EXPECT_EQ(picture.width, 16);
     EXPECT_EQ(picture.rgb[0], 240);  // the top-left square is yellow
     EXPECT_EQ(picture.rgb[2], 0);
-    EXPECT_FALSE(decodePicture({1, 2, 3, 4}, picture, error));
+    EXPECT_FALSE(decodePicture("four.bmp", {1, 2, 3, 4}, picture, error));
 }
 
 TEST(AuthoredMaterials, FacesWearTheirSubMaterialAndUnmaterialedObjectsTheirWireColour) {

@@ -40,6 +40,16 @@ Scene readQuietly(const std::string& path) {
     return scene;
 }
 
+Scene generatedScene(const SceneGenOptions& options) {
+    const std::string path = "/tmp/aseplay-view-" + std::to_string(::getpid()) + ".ase";
+    std::FILE* out = std::fopen(path.c_str(), "w");
+    EXPECT_TRUE(writeScene(options, out));
+    std::fclose(out);
+    Scene scene = readQuietly(path);
+    std::remove(path.c_str());
+    return scene;
+}
+
 TEST(FitCamera, EveryFrameOfTheAnimatedSceneStaysInsideTheFrame) {
     Scene scene = readQuietly(ASEPLAY_SOURCE_DIR "/tests/ase/data/MotionCaptureROM.ase");
     const Animation animation = prepareAnimation(scene, AnimationModel::exact);
@@ -72,12 +82,7 @@ TEST(FitCamera, AColumnAlongZStandsUpright) {
     SceneGenOptions options;
     options.objects = 1;
     options.facesPerObject = 96;
-    const std::string path = "/tmp/aseplay-column-" + std::to_string(::getpid()) + ".ase";
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    ASSERT_TRUE(writeScene(options, out));
-    std::fclose(out);
-    Scene scene = readQuietly(path);
-    std::remove(path.c_str());
+    Scene scene = generatedScene(options);
     for (D3DVERTEX& v : scene.drawObjects[0].vertices) v.z *= 10;  // stretch the ball into a column
     const Animation animation = prepareAnimation(scene, AnimationModel::table);
     std::string note;
@@ -101,12 +106,7 @@ TEST(SceneCamera, TargetAtTheCentreAndTheFieldOfViewAcrossTheFrame) {
     SceneGenOptions options;
     options.objects = 2;
     options.cameras = 1;
-    const std::string path = "/tmp/aseplay-camera-" + std::to_string(::getpid()) + ".ase";
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    ASSERT_TRUE(writeScene(options, out));
-    std::fclose(out);
-    Scene scene = readQuietly(path);
-    std::remove(path.c_str());
+    Scene scene = generatedScene(options);
     ASSERT_EQ(scene.cameras.size(), 1u);
     scene.cameras[0].fov = 1.2f;
     const Animation animation = prepareAnimation(scene, AnimationModel::exact);
