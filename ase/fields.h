@@ -70,3 +70,12 @@ inline void parseField(float& field, const char* line) {
 inline void parseField(D3DVECTOR& field, const char* line) {
     parseVector(field, line);
 }
+inline void parseField(PosKey& key, const char* line) {
+    parsePosKey(key, line);
+}
+inline void parseField(RotKey& key, const char* line) {
+    parseRotKey(key, line);
+}
+inline void parseField(ScaleKey& key, const char* line) {
+    parseScaleKey(key, line);
+}
