@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <span>
 
 #include "ase/format.h"
@@ -12,11 +11,6 @@
 #include "platform/file_input.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Where the positional reading stopped: the block found there and the block needed there.
 struct StopSite {
@@ -540,15 +534,6 @@ class SceneReader : public ReadSession {
     std::string neededBlock_;
 };
 
-FilePtr openScene(const char* fileName, ReadReport& result) {
-    InputFile input;
-    std::string why;
-    if (openInputFile(fileName, input, why) != FileReadResult::kOk) {
-        result.error = std::string("cannot open scene file ") + fileName + ": " + why;
-    }
-    return FilePtr(input.stream.release());
-}
-
 // The positional reading, from the start of the file.
 StopSite readStrict(Scene& scene, std::FILE* file, const char* fileName, ReadReport& result) {
     LineSource lines(file);
@@ -624,12 +609,14 @@ int readScene(Scene& scene, const char* fileName, ReadReport* report, ReadMode m
     result = ReadReport{};
 
     std::vector<long> overlongLines;
-    if (FilePtr file = openScene(fileName, result)) {
-        if (mode == ReadMode::tolerant) {
-            readTolerant(scene, file.get(), fileName, result, overlongLines);
-        } else {
-            overlongLines = readStrict(scene, file.get(), fileName, result).overlongLines;
-        }
+    InputFile input;
+    std::string why;
+    if (openInputFile(fileName, input, why) != FileReadResult::kOk) {
+        result.error = std::string("cannot open scene file ") + fileName + ": " + why;
+    } else if (mode == ReadMode::tolerant) {
+        readTolerant(scene, input.stream.get(), fileName, result, overlongLines);
+    } else {
+        overlongLines = readStrict(scene, input.stream.get(), fileName, result).overlongLines;
     }
     composeMessages(result, fileName, overlongLines);
     return result.complete ? 0 : 1;
