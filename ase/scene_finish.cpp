@@ -13,13 +13,6 @@ void fillDeviceMaterial(D3DMATERIAL& target, const AseMaterial& source) {
     target.power = kSpecularPower;
 }
 
-template <class Count, class Record>
-void fitCount(Count& count, std::vector<Record>& records) {
-    const auto fitted = std::clamp<long long>(count, 0, static_cast<long long>(records.size()));
-    count = static_cast<Count>(fitted);
-    records.resize(static_cast<std::size_t>(fitted));
-}
-
 void fitMeshCounts(GeomObject& object, DrawObject& draw) {
     fitCount(object.vertexCount, object.vertices);
     fitCount(object.faceCount, object.faces);

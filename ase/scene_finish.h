@@ -2,7 +2,17 @@
 // counts are made to agree with the records they count.
 #pragma once
 
+#include <algorithm>
+
 #include "ase/records.h"
+
+// A count larger than its records is cut to them; records beyond the count are dropped.
+template <class Count, class Record>
+void fitCount(Count& count, std::vector<Record>& records) {
+    const auto fitted = std::clamp<long long>(count, 0, static_cast<long long>(records.size()));
+    count = static_cast<Count>(fitted);
+    records.resize(static_cast<std::size_t>(fitted));
+}
 
 // objectCount is the number of geometry objects, the counts agree with their records, every
 // DrawObject's triangle list is sized for its object's faces, and DrawObject i takes the plain look

@@ -5,6 +5,7 @@
 #include "ase/face_normals.h"
 #include "ase/format.h"
 #include "ase/read_session.h"
+#include "ase/scene_finish.h"
 #include "ase/track_blocks.h"
 
 namespace {
@@ -42,18 +43,21 @@ class KeywordReader : public ReadSession {
         }
     }
 
-    // Takes the line when it fills one of the block's fields.
-    template <class Fields, class Record>
-    static bool takeField(const Fields& fields, Record& record, std::string_view keyword,
-                          const char* text) {
-        const auto* field = findField(fields, keyword);
-        if (field != nullptr) field->parse(record, text);
-        return field != nullptr;
+    // Takes the line when it fills one of the block's fields; the field at `beyondLayout` is noted
+    // as a line the exporter's layout does not have.
+    template <class Record, std::size_t N>
+    bool takeField(const FieldLine<Record> (&fields)[N], Record& record, std::string_view keyword,
+                   const char* text, std::size_t beyondLayout = N) {
+        const FieldLine<Record>* field = findField(fields, keyword);
+        if (field == nullptr) return false;
+        if (field == fields + beyondLayout) note(keyword);
+        field->parse(record, text);
+        return true;
     }
 
     // A block of field lines only.
-    template <class Fields, class Record>
-    void readFieldBlock(const char* what, const Fields& fields, Record& record) {
+    template <class Record, std::size_t N>
+    void readFieldBlock(const char* what, const FieldLine<Record> (&fields)[N], Record& record) {
         forEachLine(what, [&](std::string_view keyword, const char* text) {
             return takeField(fields, record, keyword, text);
         });
@@ -176,11 +180,9 @@ class KeywordReader : public ReadSession {
 
     bool readMaterialLine(AseMaterial& material, MaterialLines& seen, std::string_view keyword,
                           const char* text) {
-        if (const auto* field = findField(kMaterialLines, keyword)) {
-            if (field == &kMaterialLines[kMaterialSubCount]) note(keyword);
-            seen.diffuse = seen.diffuse || field == &kMaterialLines[kMaterialDiffuse];
-            seen.specular = seen.specular || field == &kMaterialLines[kMaterialSpecular];
-            field->parse(material, text);
+        if (takeField(kMaterialLines, material, keyword, text, kMaterialSubCount)) {
+            seen.diffuse = seen.diffuse || keyword == kMaterialLines[kMaterialDiffuse].keyword;
+            seen.specular = seen.specular || keyword == kMaterialLines[kMaterialSpecular].keyword;
         } else if (keyword == kDiffuseMapBlock && opensBlock(text) && !material.hasDiffuseMap) {
             material.hasDiffuseMap = true;
             readFieldBlock("a diffuse map", kMapLines, material.diffuseMap);
@@ -310,13 +312,10 @@ class KeywordReader : public ReadSession {
 
     bool readMeshLine(GeomObject& object, MeshLists& seen, std::string_view keyword,
                       const char* text) {
-        if (const auto* field = findField(kMeshLines, keyword)) {
-            if (field == &kMeshLines[kMeshColorCount]) seen.colorCount = true;
-            if (field == &kMeshLines[kMeshColorFaceCount]) {
-                note(keyword);
-                seen.colorFaceCount = true;
-            }
-            field->parse(object, text);
+        if (takeField(kMeshLines, object, keyword, text, kMeshColorFaceCount)) {
+            seen.colorCount = seen.colorCount || keyword == kMeshLines[kMeshColorCount].keyword;
+            seen.colorFaceCount =
+                seen.colorFaceCount || keyword == kMeshLines[kMeshColorFaceCount].keyword;
             return true;
         }
         if (!opensBlock(text)) return false;
@@ -372,12 +371,6 @@ class KeywordReader : public ReadSession {
         if (!seen.vertices) noteMissing(kVertexList.keyword);
         if (!seen.faces) noteMissing(kFaceList.keyword);
         if (!seen.normals) noteMissing(kNormalsBlock);
-    }
-
-    template <class Record>
-    static void fitCount(std::uint16_t& count, std::vector<Record>& records) {
-        if (records.size() < count) count = static_cast<std::uint16_t>(records.size());
-        records.resize(count);
     }
 
     // A face normal line, then the vertex normal lines of its three corners.
@@ -481,11 +474,7 @@ class KeywordReader : public ReadSession {
         LightObject& light = scene_.lights.emplace_back();
         light.parentName.assign(kNoParent);
         forEachLine("a light", [&](std::string_view keyword, const char* text) {
-            if (const auto* field = findField(kLightLines, keyword)) {
-                if (field == &kLightLines[kLightParent]) note(keyword);
-                field->parse(light, text);
-                return true;
-            }
+            if (takeField(kLightLines, light, keyword, text, kLightParent)) return true;
             const bool block = opensBlock(text);
             if (keyword == kAnimationBlock && block) {
                 note(keyword);
@@ -526,11 +515,7 @@ class KeywordReader : public ReadSession {
         camera.parentName.assign(kNoParent);
         bool haveSettings = false;
         forEachLine("a camera", [&](std::string_view keyword, const char* text) {
-            if (const auto* field = findField(kCameraLines, keyword)) {
-                if (field == &kCameraLines[kCameraParent]) note(keyword);
-                field->parse(camera, text);
-                return true;
-            }
+            if (takeField(kCameraLines, camera, keyword, text, kCameraParent)) return true;
             const bool block = opensBlock(text);
             if (keyword == kNodeTmBlock && block) {
                 readNodeTransform(camera.nodeTms.emplace_back());
