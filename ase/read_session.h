@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ase/fields.h"
+#include "ase/format.h"
 #include "ase/line_source.h"
 #include "ase/reader.h"
 
@@ -36,7 +36,15 @@ class ReadSession {
     }
     // The next line inside the block named `what`; the end of the file stops the read.
     const char* lineOf(const char* what);
-    void checkRoomFor(std::size_t count, const char* what);
+    // A new node record at the end of `nodes`, without a parent until a parent line names one;
+    // a scene holding kMaxSceneObjects of them already stops the read.
+    template <class Node>
+    Node& newNode(std::vector<Node>& nodes, const char* what) {
+        checkRoomFor(nodes.size(), what);
+        Node& node = nodes.emplace_back();
+        node.parentName.assign(kNoParent);
+        return node;
+    }
     // The first line: the keyword line that makes the file a scene file, with its version.
     void readHeaderLine();
     // A line that closes or opens a block.
@@ -44,15 +52,9 @@ class ReadSession {
         return firstToken(line) == "}" || opensBlock(line);
     }
 
-    void objectDone() {
-        report_.messages.progress(std::to_string(++objectsRead_) + " Object Compelete!!");
-    }
-    void lightDone() {
-        report_.messages.progress(std::to_string(++lightsRead_) + " Light Compelete!!");
-    }
-    void cameraDone() {
-        report_.messages.progress(std::to_string(++camerasRead_) + " Camera Compelete!!");
-    }
+    void objectDone() { done(objectsRead_, " Object Compelete!!"); }
+    void lightDone() { done(lightsRead_, " Light Compelete!!"); }
+    void cameraDone() { done(camerasRead_, " Camera Compelete!!"); }
     // The end of the file: the last progress message and the end-of-reading step.
     void finishRead();
 
@@ -62,6 +64,11 @@ class ReadSession {
     ReadReport& report_;
 
   private:
+    void checkRoomFor(std::size_t count, const char* what);
+    void done(int& read, const char* what) {
+        report_.messages.progress(std::to_string(++read) + what);
+    }
+
     int objectsRead_ = 0;
     int lightsRead_ = 0;
     int camerasRead_ = 0;

@@ -214,13 +214,10 @@ class SceneReader : public ReadSession {
     void readObjects() {
         while (nextTopLevelKeyword()) {
             if (is(kGeomObjectBlock)) {
-                checkRoomFor(scene_.geomObjects.size(), "geometry objects");
                 readGeomObject();
             } else if (is(kLightObjectBlock)) {
-                checkRoomFor(scene_.lights.size(), "lights");
                 readLight();
             } else if (is(kCameraObjectBlock)) {
-                checkRoomFor(scene_.cameras.size(), "cameras");
                 readCamera();
             } else if (is(kHelperObjectBlock) || is(kAnimationBlock)) {
                 // A helper's node, or an animation block no object took (a light's): only the
@@ -234,11 +231,10 @@ class SceneReader : public ReadSession {
 
     void readGeomObject() {
         Block block(*this, "a geometry object");
-        GeomObject& object = scene_.geomObjects.emplace_back();
+        GeomObject& object = newNode(scene_.geomObjects, "geometry objects");
         DrawObject& draw = scene_.drawObjects.emplace_back();
         const std::span<const FieldLine<GeomObject>> fields = kObjectLines;
         fields[0].parse(object, line());
-        object.parentName.assign(kNoParent);
 
         const char* text = keywordLine();
         if (is(kNodeParentLine)) {
@@ -447,8 +443,7 @@ class SceneReader : public ReadSession {
 
     void readLight() {
         Block block(*this, "a light");
-        LightObject& light = scene_.lights.emplace_back();
-        light.parentName.assign(kNoParent);
+        LightObject& light = newNode(scene_.lights, "lights");
         const std::span<const FieldLine<LightObject>> fields = kLightLines;
         fields[0].parse(light, line());
         fields[1].parse(light, leaveIfParentLine(line()));
@@ -468,8 +463,7 @@ class SceneReader : public ReadSession {
 
     void readCamera() {
         Block block(*this, "a camera");
-        CameraObject& camera = scene_.cameras.emplace_back();
-        camera.parentName.assign(kNoParent);
+        CameraObject& camera = newNode(scene_.cameras, "cameras");
         kCameraLines[0].parse(camera, line());
         kCameraLines[1].parse(camera, leaveIfParentLine(line()));
         readNodeTransforms(camera.nodeTms);

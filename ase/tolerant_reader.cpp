@@ -210,10 +210,8 @@ class KeywordReader : public ReadSession {
     // --- geometry objects and helpers ---
 
     void readGeomObject() {
-        checkRoomFor(scene_.geomObjects.size(), "geometry objects");
-        GeomObject& object = scene_.geomObjects.emplace_back();
+        GeomObject& object = newNode(scene_.geomObjects, "geometry objects");
         DrawObject& draw = scene_.drawObjects.emplace_back();
-        object.parentName.assign(kNoParent);
         bool haveNodeTm = false;
         bool haveMesh = false;
         forEachLine("a geometry object", [&](std::string_view keyword, const char* text) {
@@ -239,9 +237,7 @@ class KeywordReader : public ReadSession {
     }
 
     void readHelper() {
-        checkRoomFor(scene_.helpers.size(), "helper objects");
-        HelperObject& helper = scene_.helpers.emplace_back();
-        helper.parentName.assign(kNoParent);
+        HelperObject& helper = newNode(scene_.helpers, "helper objects");
         bool haveNodeTm = false;
         forEachLine("a helper object", [&](std::string_view keyword, const char* text) {
             if (takeField(kHelperLines, helper, keyword, text)) return true;
@@ -470,9 +466,7 @@ class KeywordReader : public ReadSession {
     // --- lights ---
 
     void readLight() {
-        checkRoomFor(scene_.lights.size(), "lights");
-        LightObject& light = scene_.lights.emplace_back();
-        light.parentName.assign(kNoParent);
+        LightObject& light = newNode(scene_.lights, "lights");
         forEachLine("a light", [&](std::string_view keyword, const char* text) {
             if (takeField(kLightLines, light, keyword, text, kLightParent)) return true;
             const bool block = opensBlock(text);
@@ -510,9 +504,7 @@ class KeywordReader : public ReadSession {
     // --- cameras ---
 
     void readCamera() {
-        checkRoomFor(scene_.cameras.size(), "cameras");
-        CameraObject& camera = scene_.cameras.emplace_back();
-        camera.parentName.assign(kNoParent);
+        CameraObject& camera = newNode(scene_.cameras, "cameras");
         bool haveSettings = false;
         forEachLine("a camera", [&](std::string_view keyword, const char* text) {
             if (takeField(kCameraLines, camera, keyword, text, kCameraParent)) return true;
