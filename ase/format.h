@@ -16,25 +16,13 @@ struct FieldLine {
     void (*parse)(Record&, const char*);
 };
 
-namespace format_detail {
-template <class>
-struct MemberOf;
 template <class Record, class Field>
-struct MemberOf<Field Record::*> {
-    using Type = Record;
-};
-template <auto member>
-using RecordOf = typename MemberOf<decltype(member)>::Type;
-template <auto member>
-void parseMember(RecordOf<member>& record, const char* line) {
-    parseField(record.*member, line);
-}
-}  // namespace format_detail
+Record recordOf(Field Record::*);
 
 // The line of `keyword` that fills `member` with the parser of its type.
-template <auto member>
-constexpr FieldLine<format_detail::RecordOf<member>> field(std::string_view keyword) {
-    return {keyword, &format_detail::parseMember<member>};
+template <auto member, class Record = decltype(recordOf(member))>
+constexpr FieldLine<Record> field(std::string_view keyword) {
+    return {keyword, [](Record& record, const char* line) { parseField(record.*member, line); }};
 }
 
 // The line of `keyword` among a block's field lines; null when the block has none.
