@@ -41,6 +41,7 @@ TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
         ASSERT_EQ(readText(text, scene, nullptr, &messages), 0);
         ASSERT_EQ(scene.objectCount, 4);
         EXPECT_EQ(scene.materialCount, 2);
+        ASSERT_EQ(scene.materials.size(), 2u);  // materials[1] is read below
         EXPECT_EQ(scene.materials[1].diffuseMap.bitmap, "\"0.spr\"");
         for (int i = 0; i < 4; ++i) {
             const GeomObject& object = scene.geomObjects[static_cast<std::size_t>(i)];
