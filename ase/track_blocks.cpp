@@ -87,7 +87,8 @@ void startTrack(NodeTracks& tracks, const TrackBlock& block) {
     const Part& part = partOf(block.part);
     tracks.*part.style = block.style;
     (tracks.*part.samples).clear();
-    withKeys(block.part, [](auto& keys) { keys.clear(); }, tracks);
+    const auto clear = [](auto& keys) { keys.clear(); };
+    withKeys(block.part, clear, tracks);
 }
 
 void addTrackLine(NodeTracks& tracks, const TrackBlock& block, const char* line) {
@@ -95,7 +96,8 @@ void addTrackLine(NodeTracks& tracks, const TrackBlock& block, const char* line)
         parseSampleKey((tracks.*partOf(block.part).samples).emplace_back(), line);
         return;
     }
-    withKeys(block.part, [&](auto& keys) { parseField(keys.emplace_back(), line); }, tracks);
+    const auto add = [&](auto& keys) { parseField(keys.emplace_back(), line); };
+    withKeys(block.part, add, tracks);
 }
 
 bool feedsFrameTables(const TrackBlock& block) {
@@ -105,8 +107,8 @@ bool feedsFrameTables(const TrackBlock& block) {
 
 void takeTableKeys(GeomObject& object, const TrackBlock& block) {
     if (!feedsFrameTables(block)) return;
-    withKeys(block.part, [](auto& table, const auto& keys) { table = keys; }, object,
-             object.tracks);
+    const auto copy = [](auto& table, const auto& keys) { table = keys; };
+    withKeys(block.part, copy, object, object.tracks);
 }
 
 bool inLayout(const TrackBlock& block) {
