@@ -3,16 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "prep/prepare.h"
 
 namespace {
-
-// Three vertices per face, bounded by the working copy so that a hand-built scene whose face
-// count and triangle list disagree cannot make the device read past the copy.
-DWORD vertexCountToDraw(const GeomObject& object, const std::vector<D3DVERTEX>& posed) {
-    const std::size_t wanted = 3 * static_cast<std::size_t>(object.faceCount);
-    return static_cast<DWORD>(std::min(wanted, posed.size()));
-}
 
 // One DrawPrimitive per run of faces that wear one look; runs are bounded by the posed copy.
 void drawRuns(const std::vector<MaterialRun>& runs, std::vector<D3DVERTEX>& posed,
@@ -32,7 +24,7 @@ void drawRuns(const std::vector<MaterialRun>& runs, std::vector<D3DVERTEX>& pose
 
 void drawPosedObjects(Scene& scene, PoseWork& work, const DrawTargets& targets) {
     if (targets.device == nullptr || targets.sceneMaterial == nullptr) return;
-    const int count = std::min<int>(usableObjectCount(scene), work.workVertices.size());
+    const int count = static_cast<int>(std::min(scene.drawObjects.size(), work.workVertices.size()));
     if (const AuthoredDrawing* authored = targets.authored; authored != nullptr && authored->materials != nullptr) {
         const int withRuns = std::min<int>(count, static_cast<int>(authored->materials->runs.size()));
         for (int i = 0; i < withRuns; ++i) drawRuns(authored->materials->runs[i], work.workVertices[i], *authored, targets);
@@ -43,7 +35,7 @@ void drawPosedObjects(Scene& scene, PoseWork& work, const DrawTargets& targets) 
         targets.sceneMaterial->SetMaterial(&scene.drawObjects[i].material);
         targets.device->SetTexture(0, targets.texture);
         targets.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, posed.data(),
-                                      vertexCountToDraw(scene.geomObjects[i], posed), 0);
+                                      static_cast<DWORD>(posed.size()), 0);
     }
 }
 

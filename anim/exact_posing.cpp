@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "anim/node_pose.h"
-#include "prep/prepare.h"
 
 namespace {
 
@@ -131,8 +130,7 @@ void takeMeshFrame(const GeomObject& object, const FrameBlend& blend, std::vecto
 void poseSceneExact(const Scene& scene, const NodeTree& tree, int frame, PoseWork& work) {
     const double tick = tickOfFrame(tree, frame);
     evaluateNodes(tree, tick, work.nodeWorld, work.nodeAtRest);
-    const std::size_t count =
-        std::min<std::size_t>(static_cast<std::size_t>(usableObjectCount(scene)), tree.geometryNode.size());
+    const std::size_t count = std::min(scene.geomObjects.size(), tree.geometryNode.size());
     work.workVertices.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const std::vector<D3DVERTEX>& rest = scene.drawObjects[i].vertices;

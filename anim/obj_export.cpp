@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "prep/prepare.h"
 
 namespace {
 
@@ -53,10 +52,9 @@ void giveUsualPermissions(int fd) {
 }  // namespace
 
 bool writeObj(std::FILE* out, const Scene& scene, const PoseWork& work) {
-    const int count =
-        std::min<int>(usableObjectCount(scene), static_cast<int>(work.workVertices.size()));
+    const std::size_t count = std::min(scene.geomObjects.size(), work.workVertices.size());
     unsigned long long nextVertex = 1;
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const std::string_view name = unquoted(scene.geomObjects[i].name.view());
         std::fprintf(out, "o %.*s\n", static_cast<int>(name.size()), name.data());
         const auto& vertices = work.workVertices[i];
@@ -67,12 +65,13 @@ bool writeObj(std::FILE* out, const Scene& scene, const PoseWork& work) {
     return std::fflush(out) == 0 && !std::ferror(out);
 }
 
-bool writeObjFile(const std::string& path, const Scene& scene, const PoseWork& work) {
+bool writeObjFile(const std::string& path, const Scene& scene, const PoseWork& work,
+                  Messages& messages) {
     std::string temporary = temporaryPattern(path);
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        std::fprintf(stderr, "aseplay: cannot create %s: %s\n", temporary.c_str(),
-                     std::strerror(errno));
+        const std::string why = std::strerror(errno);
+        messages.error("cannot create " + temporary + ": " + why);
         return false;
     }
     giveUsualPermissions(fd);
@@ -80,13 +79,14 @@ bool writeObjFile(const std::string& path, const Scene& scene, const PoseWork& w
     if (out == nullptr) {
         ::close(fd);
         ::unlink(temporary.c_str());
-        std::fprintf(stderr, "aseplay: cannot write %s\n", temporary.c_str());
+        messages.error("cannot write " + temporary);
         return false;
     }
     const bool written = writeObj(out, scene, work);
     const bool closed = std::fclose(out) == 0;
     if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::fprintf(stderr, "aseplay: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        const std::string why = std::strerror(errno);
+        messages.error("cannot write " + path + ": " + why);
         ::unlink(temporary.c_str());
         return false;
     }

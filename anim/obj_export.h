@@ -6,6 +6,7 @@
 
 #include "anim/posing.h"
 #include "ase/records.h"
+#include "platform/messages.h"
 
 // For every object in index order: "o NAME" (the name without its quotes), its posed vertices as
 // v / vt / vn lines, then its faces with 1-based indices counted over the whole file. Floats are
@@ -13,5 +14,6 @@
 bool writeObj(std::FILE* out, const Scene& scene, const PoseWork& work);
 
 // Writes to a temporary file beside `path` and renames it into place, so that a failed run leaves
-// no half-written file. Returns false (with a message on stderr) when anything failed.
-bool writeObjFile(const std::string& path, const Scene& scene, const PoseWork& work);
+// no half-written file. Returns false, with the reason in `messages`, when anything failed.
+bool writeObjFile(const std::string& path, const Scene& scene, const PoseWork& work,
+                  Messages& messages);

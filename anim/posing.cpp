@@ -5,7 +5,6 @@
 
 #include "anim/exact_posing.h"
 #include "anim/transforms.h"
-#include "prep/prepare.h"
 
 namespace {
 
@@ -97,10 +96,7 @@ void animate(Scene& scene, int count, int frame, PoseWork& work) {
         DrawObject& animated = scene.drawObjects[p];
         const FrameMotion motion = motionFor(animated, frame);
         if (!moves(motion)) continue;
-        const std::size_t entries =
-            std::min<std::size_t>(animated.subtreeCount, animated.subtree.size());
-        for (std::size_t e = 0; e < entries; ++e) {
-            const int q = animated.subtree[e];
+        for (const int q : animated.subtree) {
             if (q >= count) continue;
             moveObject(work.workVertices[q], scene.drawObjects[q].pivot, animated.pivot, motion);
         }
@@ -110,7 +106,7 @@ void animate(Scene& scene, int count, int frame, PoseWork& work) {
 }  // namespace
 
 void poseScene(Scene& scene, int frameCounter, PoseWork& work) {
-    const int count = usableObjectCount(scene);
+    const int count = static_cast<int>(scene.drawObjects.size());
     resetPivots(scene, count);
     copyRestPoses(scene, count, work);
     animate(scene, count, frameCounter, work);

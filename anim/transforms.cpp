@@ -3,7 +3,6 @@
 #include <cmath>
 
 using transforms_detail::guardZero;
-using transforms_detail::isZero;
 using transforms_detail::rotateCoordinates;
 using transforms_detail::scaleCoordinate;
 
@@ -12,7 +11,7 @@ namespace {
 // Angles arrive in degrees and turn the other way round: radians are -angle × kDegToRad, rounded to
 // single precision, and the sine and cosine are the double-precision ones of that float.
 void prepareStep(float degrees, bool& active, double& c, double& s) {
-    active = !isZero(degrees);
+    active = !isZeroOrNan(degrees);
     const float radians = -degrees * kDegToRad;
     c = std::cos(static_cast<double>(radians));
     s = std::sin(static_cast<double>(radians));

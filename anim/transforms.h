@@ -31,13 +31,8 @@ void scalePoint(D3DVECTOR& p, const D3DVECTOR& centre, float sx, float sy, float
 
 namespace transforms_detail {
 
-// Neither below nor above zero: 0, -0 and not-a-number.
-inline bool isZero(float v) {
-    return !(v < 0.0f) && !(v > 0.0f);
-}
-
 inline float guardZero(float v) {
-    return isZero(v) ? kZeroGuard : v;
+    return isZeroOrNan(v) ? kZeroGuard : v;
 }
 
 // One planar turn of (u, w) about (centreU, centreW): differences, products and sums in double, the

@@ -30,7 +30,8 @@ bool shortDecimal(const char*& p, const char* end, double& value);
 // the token's end when they have the exporter's plain form; anything else takes the general way.
 class Tokens {
   public:
-    explicit Tokens(const char* line) : p_(line) {}
+    // The tokens of `line` after the first `skipped` ones (the keyword, and perhaps a number).
+    explicit Tokens(const char* line, int skipped = 0) : p_(line) { skip(skipped); }
 
     std::string_view next() {
         skipSpace();
@@ -58,6 +59,24 @@ class Tokens {
         return parseInteger(std::string_view(start, static_cast<std::size_t>(p_ - start)));
     }
 
+    // The low bits of the next integer, as a narrow field keeps them.
+    template <class T>
+    T integer() {
+        using Unsigned = std::make_unsigned_t<T>;
+        return static_cast<T>(static_cast<Unsigned>(static_cast<std::uint64_t>(integer())));
+    }
+
+    template <class Record>
+    void xyz(Record& record) {
+        record.x = real();
+        record.y = real();
+        record.z = real();
+    }
+
+    void reals(float* out, int count) {
+        for (int i = 0; i < count; ++i) out[i] = real();
+    }
+
     float real() {
         skipSpace();
         const char* start = p_;
@@ -83,13 +102,6 @@ class Tokens {
 
     const char* p_;
 };
-
-// The low 16 (or 32) bits of a converted integer, as the narrow field keeps them.
-template <class T>
-T lowBits(std::int64_t value) {
-    using Unsigned = std::make_unsigned_t<T>;
-    return static_cast<T>(static_cast<Unsigned>(static_cast<std::uint64_t>(value)));
-}
 
 // Rounds to float without the undefined behaviour of an out-of-range conversion.
 float toFloat(double value) {
@@ -129,10 +141,6 @@ bool shortDecimal(const char*& p, const char* end, double& value) {
     value = static_cast<double>(digits) / kPowersOfTen[fraction];
     p = q;
     return true;
-}
-
-void readReals(Tokens& tokens, float* out, int count) {
-    for (int i = 0; i < count; ++i) out[i] = tokens.real();
 }
 
 }  // namespace
@@ -181,169 +189,132 @@ float parseReal(std::string_view token) {
 }
 
 void parseShort(std::int16_t& field, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    field = lowBits<std::int16_t>(tokens.integer());
+    field = Tokens(line, 1).integer<std::int16_t>();
 }
 
 void parseShort(std::uint16_t& field, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    field = lowBits<std::uint16_t>(tokens.integer());
+    field = Tokens(line, 1).integer<std::uint16_t>();
 }
 
 void parseShortTriple(std::int16_t (&fields)[3], const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    for (auto& field : fields) field = lowBits<std::int16_t>(tokens.integer());
+    Tokens tokens(line, 1);
+    for (auto& field : fields) field = tokens.integer<std::int16_t>();
 }
 
 void parseInt(std::int32_t& field, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    field = lowBits<std::int32_t>(tokens.integer());
+    field = Tokens(line, 1).integer<std::int32_t>();
 }
 
 void parseFloat(float& field, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    field = tokens.real();
+    field = Tokens(line, 1).real();
 }
 
 void parseVector(D3DVECTOR& vector, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    vector.x = tokens.real();
-    vector.y = tokens.real();
-    vector.z = tokens.real();
+    Tokens(line, 1).xyz(vector);
 }
 
 void parseMeshVertex(D3DVECTOR& vertex, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(2);  // keyword and vertex number
-    vertex.x = tokens.real();
-    vertex.y = tokens.real();
-    vertex.z = tokens.real();
+    Tokens(line, 2).xyz(vertex);  // after the keyword and the vertex number
 }
 
 // "*MESH_FACE 3: A: 4 B: 5 C: 6 AB: 1 BC: 0 CA: 1 ...": the values are the even tokens 4 to 14;
 // later on the line, "*MESH_MTLID 2" names the face's sub-material (0 without it).
 void parseFace(MeshFace& face, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(3);
-    face.a = lowBits<std::uint16_t>(tokens.integer());
+    Tokens tokens(line, 3);
+    face.a = tokens.integer<std::uint16_t>();
     tokens.skip(1);
-    face.b = lowBits<std::uint16_t>(tokens.integer());
+    face.b = tokens.integer<std::uint16_t>();
     tokens.skip(1);
-    face.c = lowBits<std::uint16_t>(tokens.integer());
+    face.c = tokens.integer<std::uint16_t>();
     tokens.skip(1);
-    face.ab = lowBits<std::int16_t>(tokens.integer());
+    face.ab = tokens.integer<std::int16_t>();
     tokens.skip(1);
-    face.bc = lowBits<std::int16_t>(tokens.integer());
+    face.bc = tokens.integer<std::int16_t>();
     tokens.skip(1);
-    face.ca = lowBits<std::int16_t>(tokens.integer());
+    face.ca = tokens.integer<std::int16_t>();
     face.materialId = 0;
     for (std::string_view token = tokens.next(); !token.empty(); token = tokens.next()) {
         if (token == "*MESH_MTLID") {
-            face.materialId = lowBits<std::uint16_t>(tokens.integer());
+            face.materialId = tokens.integer<std::uint16_t>();
             break;
         }
     }
 }
 
-template <class Record>
-static void parseIndexedTriple(Record& record, std::int16_t& index, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    index = lowBits<std::int16_t>(tokens.integer());
-    record.x = tokens.real();
-    record.y = tokens.real();
-    record.z = tokens.real();
-}
-
 void parseFaceNormal(FaceNormal& normal, const char* line) {
-    parseIndexedTriple(normal, normal.faceIndex, line);
+    Tokens tokens(line, 1);
+    normal.faceIndex = tokens.integer<std::int16_t>();
+    tokens.xyz(normal);
 }
 
 void parseVertexNormal(VertexNormal& normal, const char* line) {
-    parseIndexedTriple(normal, normal.vertexIndex, line);
+    Tokens tokens(line, 1);
+    normal.vertexIndex = tokens.integer<std::int16_t>();
+    tokens.xyz(normal);
 }
 
 void parseTexVertex(TexVertex& vertex, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    vertex.index = lowBits<std::int16_t>(tokens.integer());
+    Tokens tokens(line, 1);
+    vertex.index = tokens.integer<std::int16_t>();
     vertex.u = tokens.real();
     vertex.v = tokens.real();
     vertex.w = tokens.real();
 }
 
 void parseTexFace(TexFace& face, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    face.index = lowBits<std::int16_t>(tokens.integer());
-    face.a = lowBits<std::uint16_t>(tokens.integer());
-    face.b = lowBits<std::uint16_t>(tokens.integer());
-    face.c = lowBits<std::uint16_t>(tokens.integer());
+    Tokens tokens(line, 1);
+    face.index = tokens.integer<std::int16_t>();
+    face.a = tokens.integer<std::uint16_t>();
+    face.b = tokens.integer<std::uint16_t>();
+    face.c = tokens.integer<std::uint16_t>();
 }
 
 void parsePosKey(PosKey& key, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    key.time = lowBits<std::int32_t>(tokens.integer());
-    readReals(tokens, key.values, 9);
-    key.flags = lowBits<std::int16_t>(tokens.integer());
+    Tokens tokens(line, 1);
+    key.time = tokens.integer<std::int32_t>();
+    tokens.reals(key.values, 9);
+    key.flags = tokens.integer<std::int16_t>();
 }
 
 void parseRotKey(RotKey& key, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    key.time = lowBits<std::int32_t>(tokens.integer());
-    readReals(tokens, key.values, 9);
+    Tokens tokens(line, 1);
+    key.time = tokens.integer<std::int32_t>();
+    tokens.reals(key.values, 9);
 }
 
 void parseScaleKey(ScaleKey& key, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    key.time = lowBits<std::int32_t>(tokens.integer());
-    readReals(tokens, key.values, 13);
-    key.flags = lowBits<std::int16_t>(tokens.integer());
-}
-
-// A rotation sample's fourth number (its angle) is not kept.
-static void parseSample(TrackSample& sample, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    sample.time = lowBits<std::int32_t>(tokens.integer());
-    sample.x = tokens.real();
-    sample.y = tokens.real();
-    sample.z = tokens.real();
+    Tokens tokens(line, 1);
+    key.time = tokens.integer<std::int32_t>();
+    tokens.reals(key.values, 13);
+    key.flags = tokens.integer<std::int16_t>();
 }
 
 void parsePosSample(TrackSample& sample, const char* line) {
-    parseSample(sample, line);
+    Tokens tokens(line, 1);
+    sample.time = tokens.integer<std::int32_t>();
+    tokens.xyz(sample);
 }
+
+// As a position sample: the fourth number (the angle) is not kept.
 void parseRotSample(TrackSample& sample, const char* line) {
-    parseSample(sample, line);
+    parsePosSample(sample, line);
 }
 
 void parseSampleKey(SampleKey& sample, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    sample.time = lowBits<std::int32_t>(tokens.integer());
-    readReals(tokens, sample.values, 7);
+    Tokens tokens(line, 1);
+    sample.time = tokens.integer<std::int32_t>();
+    tokens.reals(sample.values, 7);
 }
 
 // A quoted field runs from its opening to its closing quote, spaces included ("Bip01 L Hand"); a
 // token whose quote does not close within it, and that no later quote on the line closes, stays
 // the one token, as does every unquoted field.
 void parseName(AseText& text, const char* line) {
-    Tokens tokens(line);
-    tokens.skip(1);
-    std::string_view token = tokens.next();
+    std::string_view token = Tokens(line, 1).next();
     if (token.size() > 0 && token.front() == '"' && token.find('"', 1) == std::string_view::npos) {
         if (const char* closing = std::strchr(token.data() + token.size(), '"')) {
-            token = std::string_view(token.data(), static_cast<std::size_t>(closing + 1 - token.data()));
+            token = std::string_view(token.data(),
+                                     static_cast<std::size_t>(closing + 1 - token.data()));
         }
     }
     text.assign(token);
@@ -351,4 +322,18 @@ void parseName(AseText& text, const char* line) {
 
 std::string_view firstToken(const char* line) {
     return Tokens(line).next();
+}
+
+bool opensBlock(std::string_view line) {
+    while (!line.empty() && isSpace(line.back())) line.remove_suffix(1);
+    return !line.empty() && line.back() == '{';
+}
+
+bool isAseHeaderLine(std::string_view firstLine) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (firstLine.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        firstLine.remove_prefix(kByteOrderMark.size());
+    }
+    while (!firstLine.empty() && isSpace(firstLine.front())) firstLine.remove_prefix(1);
+    return firstLine.size() > 1 && firstLine[0] == '*' && !isSpace(firstLine[1]);
 }

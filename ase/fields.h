@@ -1,6 +1,7 @@
-// Number conversion and the field parsers: each takes one NUL-terminated line, splits it into
-// whitespace-separated tokens (token 1 is the keyword) and stores selected tokens into a record.
-// No parser looks at the keyword; a token the line lacks converts to 0 (or an empty text).
+// Lexing of the scene file's lines, number conversion and the field parsers: each parser takes one
+// NUL-terminated line, splits it into whitespace-separated tokens (token 1 is the keyword) and
+// stores selected tokens into a record. No parser looks at the keyword; a token the line lacks
+// converts to 0 (or an empty text).
 #pragma once
 
 #include <cstdint>
@@ -39,3 +40,42 @@ void parseName(AseText& text, const char* line);
 
 // The first token of a line (empty when the line holds none).
 std::string_view firstToken(const char* line);
+
+// A line that opens a block ends with "{".
+bool opensBlock(std::string_view line);
+
+// An ASE file begins with a keyword line ("*3DSMAX_ASCIIEXPORT 200"); a byte-order mark before it
+// is allowed. Anything else is not a scene file at all.
+bool isAseHeaderLine(std::string_view firstLine);
+
+// The parser of a record field, chosen by the field's type.
+inline void parseField(AseText& field, const char* line) {
+    parseName(field, line);
+}
+inline void parseField(std::int16_t& field, const char* line) {
+    parseShort(field, line);
+}
+inline void parseField(std::uint16_t& field, const char* line) {
+    parseShort(field, line);
+}
+inline void parseField(std::int16_t (&fields)[3], const char* line) {
+    parseShortTriple(fields, line);
+}
+inline void parseField(std::int32_t& field, const char* line) {
+    parseInt(field, line);
+}
+inline void parseField(float& field, const char* line) {
+    parseFloat(field, line);
+}
+inline void parseField(D3DVECTOR& field, const char* line) {
+    parseVector(field, line);
+}
+inline void parseField(PosKey& key, const char* line) {
+    parsePosKey(key, line);
+}
+inline void parseField(RotKey& key, const char* line) {
+    parseRotKey(key, line);
+}
+inline void parseField(ScaleKey& key, const char* line) {
+    parseScaleKey(key, line);
+}

@@ -2,9 +2,8 @@
 
 #include <cstring>
 
-LineSource::LineSource(std::FILE* file, const char* fileName, std::size_t bufferSize)
+LineSource::LineSource(std::FILE* file, std::size_t bufferSize)
     : file_(file),
-      fileName_(fileName),
       capacity_(bufferSize < 2 * kMaxLineLength ? 2 * kMaxLineLength : bufferSize),
       buffer_(new char[capacity_ + 1]) {}
 
@@ -32,7 +31,7 @@ const char* LineSource::next() {
 const char* LineSource::finishLine(char* start, std::size_t length) {
     ++lineNumber_;
     if (length > kMaxLineLength) {
-        warnOverlong();
+        overlongLines_.push_back(lineNumber_);
         length = kMaxLineLength;
     }
     start[length] = '\0';
@@ -54,7 +53,7 @@ const char* LineSource::takeOverlongLine() {
         begin_ = end_;
     }
     ++lineNumber_;
-    warnOverlong();
+    overlongLines_.push_back(lineNumber_);
     return overlong_;
 }
 
@@ -67,10 +66,4 @@ void LineSource::refill() {
     const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
     end_ += got;
     if (got == 0) fileDone_ = true;
-}
-
-void LineSource::warnOverlong() const {
-    if (lineNumber_ <= quietThrough_) return;
-    std::fprintf(stderr, "aseplay: %s:%ld: line longer than %zu bytes; the rest of it is ignored\n",
-                 fileName_, lineNumber_, kMaxLineLength);
 }

@@ -5,13 +5,15 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 class LineSource {
   public:
-    // A line holds at most this many bytes; the rest of a longer line is dropped with a warning.
+    // A line holds at most this many bytes; the rest of a longer line is dropped, and the line's
+    // number noted for a warning.
     static constexpr std::size_t kMaxLineLength = 254;
 
-    LineSource(std::FILE* file, const char* fileName, std::size_t bufferSize = 1 << 20);
+    explicit LineSource(std::FILE* file, std::size_t bufferSize = 1 << 20);
 
     // The next line's text, or nullptr at the end of the file. A line ends at LF (a CR right before
     // it belongs to the line end) or at the end of the file. The pointer stays valid until the
@@ -21,18 +23,15 @@ class LineSource {
     // Number of the line last returned (1 for the first line).
     long lineNumber() const { return lineNumber_; }
 
-    // No warning for overlong lines up to this line number: a second reading of the same file
-    // leaves them to the first.
-    void quietThrough(long lineNumber) { quietThrough_ = lineNumber; }
+    // The numbers of the lines that were longer than kMaxLineLength, in order.
+    const std::vector<long>& overlongLines() const { return overlongLines_; }
 
   private:
     const char* finishLine(char* start, std::size_t length);
     const char* takeOverlongLine();
     void refill();
-    void warnOverlong() const;
 
     std::FILE* file_;
-    const char* fileName_;
     std::size_t capacity_;
     std::unique_ptr<char[]>
         buffer_;             // capacity_ + 1: room for the NUL after an unterminated last line
@@ -40,6 +39,6 @@ class LineSource {
     std::size_t end_ = 0;    // one past the last byte read from the file
     bool fileDone_ = false;
     long lineNumber_ = 0;
-    long quietThrough_ = 0;
+    std::vector<long> overlongLines_;
     char overlong_[kMaxLineLength + 1];
 };

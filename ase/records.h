@@ -278,6 +278,11 @@ constexpr std::int8_t kTrackPosition = 1;
 constexpr std::int8_t kTrackRotation = 2;
 constexpr std::int8_t kTrackScale = 4;
 
+// The plain look each object takes from the material of its index: the material's diffuse and
+// specular colours with a fixed glow; every look, authored ones too, has the same specular power.
+constexpr float kPlainEmissive = 0.3f;
+constexpr float kSpecularPower = 10.0f;
+
 struct DrawObject {
     D3DMATERIAL material;
     D3DVECTOR pivot;

@@ -1,14 +1,10 @@
 #include "ase/tolerant_reader.h"
 
 #include <algorithm>
-#include <cmath>
-#include <initializer_list>
-#include <string>
-#include <string_view>
 
-#include "ase/fields.h"
-#include "ase/line_source.h"
-#include "ase/progress.h"
+#include "ase/face_normals.h"
+#include "ase/format.h"
+#include "ase/read_session.h"
 #include "ase/scene_finish.h"
 #include "ase/track_blocks.h"
 
@@ -16,102 +12,55 @@ namespace {
 
 using namespace std::string_view_literals;
 
-// Thrown to end the read early; never leaves this file.
-struct ReadStopped {};
-
-bool isOneOf(std::string_view keyword, std::initializer_list<std::string_view> choices) {
-    return std::find(choices.begin(), choices.end(), keyword) != choices.end();
-}
-
-// Grows `records` by one and parses the line into the new record.
-template <class Record>
-void append(std::vector<Record>& records, const char* text, void (*parse)(Record&, const char*)) {
-    parse(records.emplace_back(), text);
-}
-
-// The normal of the triangle a, b, c (counter-clockwise front), normalised; zero for a degenerate
-// triangle or a corner index outside the vertex list.
-D3DVECTOR faceNormalOf(const std::vector<D3DVECTOR>& vertices, const MeshFace& face) {
-    if (face.a >= vertices.size() || face.b >= vertices.size() || face.c >= vertices.size()) {
-        return {0.0f, 0.0f, 0.0f};
-    }
-    const D3DVECTOR& a = vertices[face.a];
-    const D3DVECTOR& b = vertices[face.b];
-    const D3DVECTOR& c = vertices[face.c];
-    const double ux = double{b.x} - a.x, uy = double{b.y} - a.y, uz = double{b.z} - a.z;
-    const double vx = double{c.x} - a.x, vy = double{c.y} - a.y, vz = double{c.z} - a.z;
-    const double nx = uy * vz - uz * vy;
-    const double ny = uz * vx - ux * vz;
-    const double nz = ux * vy - uy * vx;
-    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (!(length > 0.0) || !std::isfinite(length)) return {0.0f, 0.0f, 0.0f};
-    return {static_cast<float>(nx / length), static_cast<float>(ny / length),
-            static_cast<float>(nz / length)};
-}
-
-// A mesh without a normals block: every corner gets the normalised normal of its face.
-void computeNormals(GeomObject& object) {
-    object.faceNormals.resize(object.faceCount);
-    object.vertexNormals.resize(3 * std::size_t{object.faceCount});
-    for (std::size_t f = 0; f < object.faces.size(); ++f) {
-        const MeshFace& face = object.faces[f];
-        const D3DVECTOR n = faceNormalOf(object.vertices, face);
-        object.faceNormals[f] = {static_cast<std::int16_t>(f), n.x, n.y, n.z};
-        const std::uint16_t corners[3] = {face.a, face.b, face.c};
-        for (std::size_t k = 0; k < 3; ++k) {
-            object.vertexNormals[3 * f + k] = {static_cast<std::int16_t>(corners[k]), n.x, n.y,
-                                               n.z};
-        }
-    }
-}
-
 // Reads every block by its keyword. Each block function walks the block's lines to its closing
-// line; a line it has no use for is noted and, when it opens a block, skipped with that block.
-class KeywordReader {
+// line, looking plain lines up among the block's field lines; a line it has no use for is noted
+// and, when it opens a block, skipped with that block.
+class KeywordReader : public ReadSession {
   public:
-    KeywordReader(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages,
-                  ReadReport& report)
-        : scene_(scene), lines_(lines), fileName_(fileName), messages_(messages), report_(report) {}
+    using ReadSession::ReadSession;
 
     void read() {
         readHeader();
         while (const char* text = lines_.next()) readTopLevelLine(text);
-        printProgress(messages_, "Read ASE Complete!!");
-        finishScene(scene_);
+        finishRead();
     }
 
-    long stopLine() const { return lines_.lineNumber(); }
-    const std::string& error() const { return error_; }
     const std::vector<std::string>& missingBlocks() const { return missingBlocks_; }
 
   private:
     // --- lines ---
-
-    // The next line of the block named `what`; the end of the file is a stop.
-    const char* inner(const char* what) {
-        const char* text = lines_.next();
-        if (text == nullptr) {
-            fail(std::string(": expected more of ") + what + ", found the end of the file");
-        }
-        return text;
-    }
-
-    [[noreturn]] void fail(const std::string& what) {
-        error_ = std::string(fileName_) + ":" + std::to_string(lines_.lineNumber()) + what;
-        throw ReadStopped{};
-    }
 
     // Calls `handle(keyword, line)` for each line of the current block up to its closing line.
     // A line the handler does not take is left out.
     template <class Handler>
     void forEachLine(const char* what, Handler handle) {
         for (;;) {
-            const char* text = inner(what);
+            const char* text = lineOf(what);
             const std::string_view keyword = firstToken(text);
             if (keyword == "}"sv) return;
             if (keyword.empty()) continue;
             if (!handle(keyword, text)) leaveOut(keyword, text);
         }
+    }
+
+    // Takes the line when it fills one of the block's fields; the field at `beyondLayout` is noted
+    // as a line the exporter's layout does not have.
+    template <class Record, std::size_t N>
+    bool takeField(const FieldLine<Record> (&fields)[N], Record& record, std::string_view keyword,
+                   const char* text, std::size_t beyondLayout = N) {
+        const FieldLine<Record>* field = findField(fields, keyword);
+        if (field == nullptr) return false;
+        if (field == fields + beyondLayout) note(keyword);
+        field->parse(record, text);
+        return true;
+    }
+
+    // A block of field lines only.
+    template <class Record, std::size_t N>
+    void readFieldBlock(const char* what, const FieldLine<Record> (&fields)[N], Record& record) {
+        forEachLine(what, [&](std::string_view keyword, const char* text) {
+            return takeField(fields, record, keyword, text);
+        });
     }
 
     void leaveOut(std::string_view keyword, const char* text) {
@@ -122,7 +71,7 @@ class KeywordReader {
     // Skips the rest of a block whose opening line was just read, nested blocks included.
     void skipBlock() {
         for (int depth = 1; depth > 0;) {
-            const char* text = inner("a skipped block");
+            const char* text = lineOf("a skipped block");
             if (firstToken(text) == "}"sv) {
                 --depth;
             } else if (opensBlock(text)) {
@@ -148,14 +97,10 @@ class KeywordReader {
     // --- file level ---
 
     void readHeader() {
-        const char* first = inner("the file header");
-        if (!isAseHeaderLine(first)) {
-            fail(": not an ASE scene file (its first line is no keyword line)");
-        }
-        parseShort(scene_.sceneInfo.version, first);
+        readHeaderLine();
         // The second line is the comment whatever its keyword, unless it is already a block.
-        const char* second = inner("the file header");
-        if (firstToken(second) == "}"sv || opensBlock(second)) {
+        const char* second = lineOf("the file header");
+        if (isStructural(second)) {
             readTopLevelLine(second);
         } else {
             parseName(scene_.sceneInfo.comment, second);
@@ -166,50 +111,26 @@ class KeywordReader {
         const std::string_view keyword = firstToken(text);
         if (keyword.empty() || keyword == "}"sv) return;  // a group's closing line
         const bool block = opensBlock(text);
-        if (keyword == "*SCENE"sv && block) {
-            readSceneBlock();
-        } else if (keyword == "*MATERIAL_LIST"sv && block) {
+        if (keyword == kSceneBlock && block) {
+            readFieldBlock("the scene block", kSceneLines, scene_.sceneInfo);
+        } else if (keyword == kMaterialListBlock && block) {
             readMaterialList();
-        } else if (keyword == "*GEOMOBJECT"sv && block) {
+        } else if (keyword == kGeomObjectBlock && block) {
             readGeomObject();
-        } else if (keyword == "*LIGHTOBJECT"sv && block) {
+        } else if (keyword == kLightObjectBlock && block) {
             readLight();
-        } else if (keyword == "*CAMERAOBJECT"sv && block) {
+        } else if (keyword == kCameraObjectBlock && block) {
             readCamera();
-        } else if (keyword == "*HELPEROBJECT"sv && block) {
+        } else if (keyword == kHelperObjectBlock && block) {
             note(keyword);  // beyond the exporter's layout, but its node carries children
             readHelper();
-        } else if (keyword == "*GROUP"sv && block) {
+        } else if (keyword == kGroupBlock && block) {
             note(keyword);  // its members are read as if they stood at the top level
-        } else if (keyword == "*COMMENT"sv) {
+        } else if (keyword == kCommentLine) {
             parseName(scene_.sceneInfo.comment, text);
         } else {
             leaveOut(keyword, text);
         }
-    }
-
-    void readSceneBlock() {
-        SceneInfo& info = scene_.sceneInfo;
-        forEachLine("the scene block", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*SCENE_FILENAME"sv) {
-                parseName(info.sceneFileName, text);
-            } else if (keyword == "*SCENE_FIRSTFRAME"sv) {
-                parseShort(info.firstFrame, text);
-            } else if (keyword == "*SCENE_LASTFRAME"sv) {
-                parseShort(info.lastFrame, text);
-            } else if (keyword == "*SCENE_FRAMESPEED"sv) {
-                parseShort(info.frameSpeed, text);
-            } else if (keyword == "*SCENE_TICKSPERFRAME"sv) {
-                parseShort(info.ticksPerFrame, text);
-            } else if (keyword == "*SCENE_BACKGROUND_STATIC"sv) {
-                parseVector(info.backgroundColor, text);
-            } else if (keyword == "*SCENE_AMBIENT_STATIC"sv) {
-                parseVector(info.ambientColor, text);
-            } else {
-                return false;
-            }
-            return true;
-        });
     }
 
     // --- materials ---
@@ -220,11 +141,12 @@ class KeywordReader {
         std::uint16_t count = 0;
         scene_.materials.clear();
         forEachLine("the material list", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*MATERIAL_COUNT"sv) {
+            if (keyword == kMaterialCountLine) {
                 parseShort(count, text);
                 return true;
             }
-            if (keyword != "*MATERIAL"sv || !opensBlock(text) || scene_.materials.size() >= count) {
+            if (keyword != kMaterialBlock || !opensBlock(text) ||
+                scene_.materials.size() >= count) {
                 return false;
             }
             readMaterial(scene_.materials.emplace_back(), text);
@@ -258,45 +180,13 @@ class KeywordReader {
 
     bool readMaterialLine(AseMaterial& material, MaterialLines& seen, std::string_view keyword,
                           const char* text) {
-        if (keyword == "*MATERIAL_NAME"sv) {
-            parseName(material.name, text);
-        } else if (keyword == "*MATERIAL_CLASS"sv) {
-            parseName(material.className, text);
-        } else if (keyword == "*MATERIAL_AMBIENT"sv) {
-            parseVector(material.ambient, text);
-        } else if (keyword == "*MATERIAL_DIFFUSE"sv) {
-            parseVector(material.diffuse, text);
-            seen.diffuse = true;
-        } else if (keyword == "*MATERIAL_SPECULAR"sv) {
-            parseVector(material.specular, text);
-            seen.specular = true;
-        } else if (keyword == "*MATERIAL_SHINE"sv) {
-            parseFloat(material.shine, text);
-        } else if (keyword == "*MATERIAL_SHINESTRENGTH"sv) {
-            parseFloat(material.shineStrength, text);
-        } else if (keyword == "*MATERIAL_TRANSPARENCY"sv) {
-            parseFloat(material.transparency, text);
-        } else if (keyword == "*MATERIAL_WIRESIZE"sv) {
-            parseFloat(material.wireSize, text);
-        } else if (keyword == "*MATERIAL_SHADING"sv) {
-            parseName(material.shading, text);
-        } else if (keyword == "*MATERIAL_XP_FALLOFF"sv) {
-            parseFloat(material.xpFalloff, text);
-        } else if (keyword == "*MATERIAL_SELFILLUM"sv) {
-            parseFloat(material.selfIllum, text);
-        } else if (keyword == "*MATERIAL_FALLOFF"sv) {
-            parseName(material.falloff, text);
-        } else if (keyword == "*MATERIAL_SOFTEN"sv) {
-            parseFloat(material.soften, text);
-        } else if (keyword == "*MATERIAL_XP_TYPE"sv) {
-            parseName(material.xpType, text);
-        } else if (keyword == "*MAP_DIFFUSE"sv && opensBlock(text) && !material.hasDiffuseMap) {
+        if (takeField(kMaterialLines, material, keyword, text, kMaterialSubCount)) {
+            seen.diffuse = seen.diffuse || keyword == kMaterialLines[kMaterialDiffuse].keyword;
+            seen.specular = seen.specular || keyword == kMaterialLines[kMaterialSpecular].keyword;
+        } else if (keyword == kDiffuseMapBlock && opensBlock(text) && !material.hasDiffuseMap) {
             material.hasDiffuseMap = true;
-            readDiffuseMap(material.diffuseMap);
-        } else if (keyword == "*NUMSUBMTLS"sv) {
-            note(keyword);
-            parseShort(material.subMaterialCount, text);
-        } else if (keyword == "*SUBMATERIAL"sv && opensBlock(text)) {
+            readFieldBlock("a diffuse map", kMapLines, material.diffuseMap);
+        } else if (keyword == kSubMaterialBlock && opensBlock(text)) {
             note(keyword);
             readMaterial(material.subMaterials.emplace_back(), text);
         } else {
@@ -317,119 +207,45 @@ class KeywordReader {
         }
     }
 
-    void readDiffuseMap(DiffuseMap& map) {
-        forEachLine("a diffuse map", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*MAP_NAME"sv) {
-                parseName(map.name, text);
-            } else if (keyword == "*MAP_CLASS"sv) {
-                parseName(map.className, text);
-            } else if (keyword == "*MAP_SUBNO"sv) {
-                parseShort(map.subNo, text);
-            } else if (keyword == "*MAP_AMOUNT"sv) {
-                parseFloat(map.amount, text);
-            } else if (keyword == "*BITMAP"sv) {
-                parseName(map.bitmap, text);
-            } else if (keyword == "*MAP_TYPE"sv) {
-                parseName(map.mapType, text);
-            } else if (keyword == "*UVW_NOISE_LEVEL"sv) {
-                parseShort(map.noiseLevel, text);
-            } else if (keyword == "*BITMAP_FILTER"sv) {
-                parseName(map.bitmapFilter, text);
-            } else if (float* field = mapFloat(map, keyword)) {
-                parseFloat(*field, text);
-            } else {
-                return false;
-            }
-            return true;
-        });
-    }
-
-    static float* mapFloat(DiffuseMap& map, std::string_view keyword) {
-        const std::pair<std::string_view, float*> fields[] = {
-            {"*UVW_U_OFFSET", &map.uOffset},
-            {"*UVW_V_OFFSET", &map.vOffset},
-            {"*UVW_U_TILING", &map.uTiling},
-            {"*UVW_V_TILING", &map.vTiling},
-            {"*UVW_ANGLE", &map.angle},
-            {"*UVW_BLUR", &map.blur},
-            {"*UVW_BLUR_OFFSET", &map.blurOffset},
-            {"*UVW_NOUSE_AMT", &map.noiseAmount},
-            {"*UVW_NOISE_SIZE", &map.noiseSize},
-            {"*UVW_NOISE_PHASE", &map.noisePhase}};
-        for (const auto& [name, field] : fields) {
-            if (name == keyword) return field;
-        }
-        return nullptr;
-    }
-
-    // --- geometry objects ---
-
-    void checkRoomFor(std::size_t count, const char* what) {
-        if (count >= kMaxSceneObjects) {
-            fail(": more than " + std::to_string(kMaxSceneObjects) + " " + what);
-        }
-    }
+    // --- geometry objects and helpers ---
 
     void readGeomObject() {
-        checkRoomFor(scene_.geomObjects.size(), "geometry objects");
-        GeomObject& object = scene_.geomObjects.emplace_back();
+        GeomObject& object = newNode(scene_.geomObjects, "geometry objects");
         DrawObject& draw = scene_.drawObjects.emplace_back();
-        object.parentName.assign("*NONEPARENT");
         bool haveNodeTm = false;
         bool haveMesh = false;
         forEachLine("a geometry object", [&](std::string_view keyword, const char* text) {
+            if (takeField(kObjectLines, object, keyword, text)) return true;
             const bool block = opensBlock(text);
-            if (keyword == "*NODE_NAME"sv) {
-                parseName(object.name, text);
-            } else if (keyword == "*NODE_PARENT"sv) {
-                parseName(object.parentName, text);
-            } else if (keyword == "*NODE_TM"sv && block && !haveNodeTm) {
+            if (keyword == kNodeTmBlock && block && !haveNodeTm) {
                 haveNodeTm = true;
                 readNodeTransform(object.nodeTm);
-            } else if (keyword == "*MESH"sv && block && !haveMesh) {
+            } else if (keyword == kMeshBlock && block && !haveMesh) {
                 haveMesh = true;
                 readMesh(object);
-            } else if (keyword == "*PROP_MOTIONBLUR"sv) {
-                parseShort(object.motionBlur, text);
-            } else if (keyword == "*PROP_CASTSHADOW"sv) {
-                parseShort(object.castShadow, text);
-            } else if (keyword == "*PROP_RECVSHADOW"sv) {
-                parseShort(object.receiveShadow, text);
-            } else if (keyword == "*TM_ANIMATION"sv && block) {
+            } else if (keyword == kAnimationBlock && block) {
                 readObjectAnimation(object);
-            } else if (keyword == "*MATERIAL_REF"sv) {
-                object.hasMaterialRef = true;
-                parseShort(object.materialRef, text);
-            } else if (keyword == "*WIREFRAME_COLOR"sv) {
-                parseVector(object.wireframeColor, text);
-            } else if (keyword == "*MESH_ANIMATION"sv && block) {
+            } else if (keyword == kMeshAnimationBlock && block) {
                 readMeshAnimation(object, draw);
             } else {
                 return false;
             }
             return true;
         });
-        if (!haveMesh) noteMissing("*MESH");
-        printProgress(messages_, "%d Object Compelete!!", ++objectsRead_);
+        if (!haveMesh) noteMissing(kMeshBlock);
+        objectDone();
     }
 
     void readHelper() {
-        checkRoomFor(scene_.helpers.size(), "helper objects");
-        HelperObject& helper = scene_.helpers.emplace_back();
-        helper.parentName.assign("*NONEPARENT");
+        HelperObject& helper = newNode(scene_.helpers, "helper objects");
         bool haveNodeTm = false;
         forEachLine("a helper object", [&](std::string_view keyword, const char* text) {
+            if (takeField(kHelperLines, helper, keyword, text)) return true;
             const bool block = opensBlock(text);
-            if (keyword == "*NODE_NAME"sv) {
-                parseName(helper.name, text);
-            } else if (keyword == "*NODE_PARENT"sv) {
-                parseName(helper.parentName, text);
-            } else if (keyword == "*HELPER_CLASS"sv) {
-                parseName(helper.helperClass, text);
-            } else if (keyword == "*NODE_TM"sv && block && !haveNodeTm) {
+            if (keyword == kNodeTmBlock && block && !haveNodeTm) {
                 haveNodeTm = true;
                 readNodeTransform(helper.nodeTm);
-            } else if (keyword == "*TM_ANIMATION"sv && block) {
+            } else if (keyword == kAnimationBlock && block) {
                 readNodeAnimation(helper.tracks);
             } else {
                 return false;
@@ -439,37 +255,7 @@ class KeywordReader {
     }
 
     void readNodeTransform(NodeTransform& tm) {
-        forEachLine("a node transform", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*NODE_NAME"sv) {
-                parseName(tm.name, text);
-            } else if (keyword == "*INHERIT_POS"sv) {
-                parseShortTriple(tm.inheritPos, text);
-            } else if (keyword == "*INHERIT_ROT"sv) {
-                parseShortTriple(tm.inheritRot, text);
-            } else if (keyword == "*INHERIT_SCL"sv) {
-                parseShortTriple(tm.inheritScale, text);
-            } else if (keyword == "*TM_ROTANGLE"sv) {
-                parseFloat(tm.rotAngle, text);
-            } else if (keyword == "*TM_SCALEAXISANG"sv) {
-                parseFloat(tm.scaleAxisAngle, text);
-            } else if (D3DVECTOR* row = transformVector(tm, keyword)) {
-                parseVector(*row, text);
-            } else {
-                return false;
-            }
-            return true;
-        });
-    }
-
-    static D3DVECTOR* transformVector(NodeTransform& tm, std::string_view keyword) {
-        const std::pair<std::string_view, D3DVECTOR*> rows[] = {
-            {"*TM_ROW0", &tm.row0},   {"*TM_ROW1", &tm.row1},          {"*TM_ROW2", &tm.row2},
-            {"*TM_ROW3", &tm.row3},   {"*TM_POS", &tm.tmPos},          {"*TM_ROTAXIS", &tm.rotAxis},
-            {"*TM_SCALE", &tm.scale}, {"*TM_SCALEAXIS", &tm.scaleAxis}};
-        for (const auto& [name, row] : rows) {
-            if (name == keyword) return row;
-        }
-        return nullptr;
+        readFieldBlock("a node transform", kTransformLines, tm);
     }
 
     // --- meshes ---
@@ -477,12 +263,11 @@ class KeywordReader {
     // Items of a list: each line with the item keyword grows the array by one record; the arrays
     // are cut or padded to their count lines when the mesh ends.
     template <class Record>
-    void readItems(std::vector<Record>& records, std::string_view itemKeyword,
-                   void (*parse)(Record&, const char*)) {
+    void readItems(std::vector<Record>& records, const ListBlock<Record>& list) {
         records.clear();
         forEachLine("a mesh list", [&](std::string_view keyword, const char* text) {
-            if (keyword != itemKeyword) return false;
-            append(records, text, parse);
+            if (keyword != list.item) return false;
+            list.parse(records.emplace_back(), text);
             return true;
         });
     }
@@ -495,6 +280,24 @@ class KeywordReader {
         bool colorFaceCount = false;
     };
 
+    // The lists a mesh and a mesh animation frame both have.
+    template <class Mesh>
+    bool readSharedList(Mesh& mesh, MeshLists& seen, std::string_view keyword) {
+        if (keyword == kVertexList.keyword) {
+            seen.vertices = true;
+            readItems(mesh.vertices, kVertexList);
+        } else if (keyword == kFaceList.keyword) {
+            seen.faces = true;
+            readItems(mesh.faces, kFaceList);
+        } else if (keyword == kNormalsBlock) {
+            seen.normals = true;
+            readNormals(mesh.faceNormals, mesh.vertexNormals);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     void readMesh(GeomObject& object) {
         MeshLists seen;
         forEachLine("a mesh", [&](std::string_view keyword, const char* text) {
@@ -505,45 +308,25 @@ class KeywordReader {
 
     bool readMeshLine(GeomObject& object, MeshLists& seen, std::string_view keyword,
                       const char* text) {
-        const bool block = opensBlock(text);
-        if (keyword == "*TIMEVALUE"sv) {
-            parseShort(object.meshTime, text);
-        } else if (keyword == "*MESH_NUMVERTEX"sv) {
-            parseShort(object.vertexCount, text);
-        } else if (keyword == "*MESH_NUMFACES"sv) {
-            parseShort(object.faceCount, text);
-        } else if (keyword == "*MESH_VERTEX_LIST"sv && block) {
-            seen.vertices = true;
-            readItems(object.vertices, "*MESH_VERTEX", parseMeshVertex);
-        } else if (keyword == "*MESH_FACE_LIST"sv && block) {
-            seen.faces = true;
-            readItems(object.faces, "*MESH_FACE", parseFace);
-        } else if (keyword == "*MESH_NUMTVERTEX"sv) {
-            parseShort(object.texVertexCount, text);
-        } else if (keyword == "*MESH_TVERTLIST"sv && block) {
-            readItems(object.texVertices, "*MESH_TVERT", parseTexVertex);
-        } else if (keyword == "*MESH_NUMTVFACES"sv) {
-            parseShort(object.texFaceCount, text);
-        } else if (keyword == "*MESH_TFACELIST"sv && block) {
-            readItems(object.texFaces, "*MESH_TFACE", parseTexFace);
-        } else if (keyword == "*MESH_NUMCVERTEX"sv) {
-            seen.colorCount = true;
-            parseShort(object.colorVertexCount, text);
-        } else if (keyword == "*MESH_CVERTLIST"sv && block) {
+        if (takeField(kMeshLines, object, keyword, text, kMeshColorFaceCount)) {
+            seen.colorCount = seen.colorCount || keyword == kMeshLines[kMeshColorCount].keyword;
+            seen.colorFaceCount =
+                seen.colorFaceCount || keyword == kMeshLines[kMeshColorFaceCount].keyword;
+            return true;
+        }
+        if (!opensBlock(text)) return false;
+        if (keyword == kTexVertexList.keyword) {
+            readItems(object.texVertices, kTexVertexList);
+        } else if (keyword == kTexFaceList.keyword) {
+            readItems(object.texFaces, kTexFaceList);
+        } else if (keyword == kColorVertexList.keyword) {
             note(keyword);
-            readItems(object.colorVertices, "*MESH_VERTCOL", parseMeshVertex);
-        } else if (keyword == "*MESH_NUMCVFACES"sv) {
+            readItems(object.colorVertices, kColorVertexList);
+        } else if (keyword == kColorFaceList.keyword) {
             note(keyword);
-            seen.colorFaceCount = true;
-            parseShort(object.colorFaceCount, text);
-        } else if (keyword == "*MESH_CFACELIST"sv && block) {
-            note(keyword);
-            readItems(object.colorFaces, "*MESH_CFACE", parseTexFace);
-        } else if (keyword == "*MESH_NORMALS"sv && block) {
-            seen.normals = true;
-            readNormals(object.faceNormals, object.vertexNormals);
+            readItems(object.colorFaces, kColorFaceList);
         } else {
-            return false;
+            return readSharedList(object, seen, keyword);
         }
         return true;
     }
@@ -576,20 +359,14 @@ class KeywordReader {
             object.vertexNormals.resize(3 * std::size_t{object.faceCount});
         } else {
             note("*MESH_NORMALS missing: computed from the faces");
-            computeNormals(object);
+            computeFaceNormals(object);
         }
     }
 
     void noteMissingLists(const MeshLists& seen) {
-        if (!seen.vertices) noteMissing("*MESH_VERTEX_LIST");
-        if (!seen.faces) noteMissing("*MESH_FACE_LIST");
-        if (!seen.normals) noteMissing("*MESH_NORMALS");
-    }
-
-    template <class Record>
-    static void fitCount(std::uint16_t& count, std::vector<Record>& records) {
-        if (records.size() < count) count = static_cast<std::uint16_t>(records.size());
-        records.resize(count);
+        if (!seen.vertices) noteMissing(kVertexList.keyword);
+        if (!seen.faces) noteMissing(kFaceList.keyword);
+        if (!seen.normals) noteMissing(kNormalsBlock);
     }
 
     // A face normal line, then the vertex normal lines of its three corners.
@@ -599,11 +376,11 @@ class KeywordReader {
         vertexNormals.clear();
         std::size_t corner = 3;  // no face normal read yet: its corners have no place
         forEachLine("the normals", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*MESH_FACENORMAL"sv) {
-                append(faceNormals, text, parseFaceNormal);
+            if (keyword == kFaceNormalLine) {
+                parseFaceNormal(faceNormals.emplace_back(), text);
                 vertexNormals.resize(3 * faceNormals.size());
                 corner = 0;
-            } else if (keyword == "*MESH_VERTEXNORMAL"sv) {
+            } else if (keyword == kVertexNormalLine) {
                 if (corner < 3) {
                     parseVertexNormal(vertexNormals[3 * (faceNormals.size() - 1) + corner], text);
                     ++corner;
@@ -615,13 +392,29 @@ class KeywordReader {
         });
     }
 
-    // --- animation ---
-
-    // The track blocks the exporter's layout reads by position; any other is noted.
-    static bool inLayout(const TrackBlock& block) {
-        if (block.style == KeyStyle::bezier) return block.part != TrackPart::rotation;
-        return block.style == KeyStyle::tcb;
+    void readMeshAnimation(GeomObject& object, DrawObject& draw) {
+        forEachLine("a mesh animation", [&](std::string_view keyword, const char* text) {
+            if (keyword != kMeshBlock || !opensBlock(text)) return false;
+            ++draw.meshFrameCount;
+            readMeshFrame(object.meshFrames.emplace_back());
+            return true;
+        });
     }
+
+    void readMeshFrame(MeshFrame& frame) {
+        MeshLists seen;
+        forEachLine("a mesh animation frame", [&](std::string_view keyword, const char* text) {
+            if (takeField(kFrameLines, frame, keyword, text)) return true;
+            return opensBlock(text) && readSharedList(frame, seen, keyword);
+        });
+        noteMissingLists(seen);
+        fitCount(frame.vertexCount, frame.vertices);
+        fitCount(frame.faceCount, frame.faces);
+        frame.faceNormals.resize(frame.faceCount);
+        frame.vertexNormals.resize(3 * std::size_t{frame.faceCount});
+    }
+
+    // --- animation ---
 
     // One *TM_ANIMATION block into `tracks`. `readTrack(block, keyword)` may take a track block
     // itself (returning true) or note it; the rest are read into `tracks` alone.
@@ -630,7 +423,7 @@ class KeywordReader {
     void readAnimationBlock(NodeTracks& tracks, AseText& nodeName, ReadTrack readTrack,
                             AfterTrack afterTrack) {
         forEachLine("an animation block", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*NODE_NAME"sv) {
+            if (keyword == kNodeNameLine) {
                 parseName(nodeName, text);
                 tracks.nodeName = nodeName;
                 return true;
@@ -658,20 +451,7 @@ class KeywordReader {
                 if (!inLayout(block)) note(keyword);
                 return false;
             },
-            [&](const TrackBlock& block) {
-                if (!feedsFrameTables(block)) return;
-                switch (block.part) {
-                    case TrackPart::position:
-                        object.posKeys = object.tracks.posKeys;
-                        break;
-                    case TrackPart::rotation:
-                        object.rotKeys = object.tracks.rotKeys;
-                        break;
-                    case TrackPart::scale:
-                        object.scaleKeys = object.tracks.scaleKeys;
-                        break;
-                }
-            });
+            [&](const TrackBlock& block) { takeTableKeys(object, block); });
     }
 
     void readTrackLines(const TrackBlock& block, NodeTracks& tracks) {
@@ -683,180 +463,66 @@ class KeywordReader {
         });
     }
 
-    void readMeshAnimation(GeomObject& object, DrawObject& draw) {
-        forEachLine("a mesh animation", [&](std::string_view keyword, const char* text) {
-            if (keyword != "*MESH"sv || !opensBlock(text)) return false;
-            ++draw.meshFrameCount;
-            readMeshFrame(object.meshFrames.emplace_back());
-            return true;
-        });
-    }
-
-    void readMeshFrame(MeshFrame& frame) {
-        MeshLists seen;
-        forEachLine("a mesh animation frame", [&](std::string_view keyword, const char* text) {
-            const bool block = opensBlock(text);
-            if (keyword == "*TIMEVALUE"sv) {
-                parseInt(frame.time, text);
-            } else if (keyword == "*MESH_NUMVERTEX"sv) {
-                parseShort(frame.vertexCount, text);
-            } else if (keyword == "*MESH_NUMFACES"sv) {
-                parseShort(frame.faceCount, text);
-            } else if (keyword == "*MESH_VERTEX_LIST"sv && block) {
-                seen.vertices = true;
-                readItems(frame.vertices, "*MESH_VERTEX", parseMeshVertex);
-            } else if (keyword == "*MESH_FACE_LIST"sv && block) {
-                seen.faces = true;
-                readItems(frame.faces, "*MESH_FACE", parseFace);
-            } else if (keyword == "*MESH_NUMTVERTEX"sv) {
-                parseShort(frame.texVertexCount, text);
-            } else if (keyword == "*MESH_NUMCVERTEX"sv) {
-                parseShort(frame.colorVertexCount, text);
-            } else if (keyword == "*MESH_NORMALS"sv && block) {
-                seen.normals = true;
-                readNormals(frame.faceNormals, frame.vertexNormals);
-            } else {
-                return false;
-            }
-            return true;
-        });
-        noteMissingLists(seen);
-        fitCount(frame.vertexCount, frame.vertices);
-        fitCount(frame.faceCount, frame.faces);
-        frame.faceNormals.resize(frame.faceCount);
-        frame.vertexNormals.resize(3 * std::size_t{frame.faceCount});
-    }
-
     // --- lights ---
 
     void readLight() {
-        checkRoomFor(scene_.lights.size(), "lights");
-        LightObject& light = scene_.lights.emplace_back();
-        light.parentName.assign("*NONEPARENT");
+        LightObject& light = newNode(scene_.lights, "lights");
         forEachLine("a light", [&](std::string_view keyword, const char* text) {
+            if (takeField(kLightLines, light, keyword, text, kLightParent)) return true;
             const bool block = opensBlock(text);
-            if (keyword == "*NODE_NAME"sv) {
-                parseName(light.name, text);
-            } else if (keyword == "*NODE_PARENT"sv) {
-                note(keyword);
-                parseName(light.parentName, text);
-            } else if (keyword == "*TM_ANIMATION"sv && block) {
+            if (keyword == kAnimationBlock && block) {
                 note(keyword);
                 readNodeAnimation(light.tracks.emplace_back());
-            } else if (keyword == "*LIGHT_TYPE"sv) {
-                parseName(light.lightType, text);
-            } else if (keyword == "*NODE_TM"sv && block) {
+            } else if (keyword == kNodeTmBlock && block) {
                 readNodeTransform(light.nodeTms.emplace_back());
-            } else if (keyword == "*LIGHT_SHADOWS"sv) {
-                parseName(light.shadows, text);
-            } else if (keyword == "*LIGHT_USELIGHT"sv) {
-                parseShort(light.useLight, text);
-            } else if (keyword == "*LIGHT_SPOTSHAPE"sv) {
-                parseName(light.spotShape, text);
-            } else if (keyword == "*LIGHT_USEGLOBAL"sv) {
-                parseShort(light.useGlobal, text);
-            } else if (keyword == "*LIGHT_ABSMAPBIAS"sv) {
-                parseShort(light.absMapBias, text);
-            } else if (keyword == "*LIGHT_OVERSHOOT"sv) {
-                parseShort(light.overshoot, text);
-            } else if (keyword == "*LIGHT_SETTINGS"sv && block) {
+            } else if (keyword == kLightSettingsBlock && block) {
                 readLightSettings(light);
             } else {
                 return false;
             }
             return true;
         });
-        printProgress(messages_, "%d Light Compelete!!", ++lightsRead_);
+        lightDone();
     }
 
     // Only "Omni" and "Target" lights keep settings, and only "Target" lights a spot cone.
     void readLightSettings(LightObject& light) {
-        const bool omni = light.lightType == "Omni"sv;
-        const bool target = light.lightType == "Target"sv;
-        if (!omni && !target) {
+        const bool target = light.lightType == kTargetLight;
+        if (!target && light.lightType != kOmniLight) {
             skipBlock();
             return;
         }
+        const FieldLine<LightObject>* spot = &kLightSettingLines[kLightSpotLines];
         forEachLine("light settings", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*TIMEVALUE"sv) {
-                parseInt(light.time, text);
-            } else if (keyword == "*LIGHT_COLOR"sv) {
-                parseVector(light.color, text);
-            } else if (keyword == "*LIGHT_MAPSIZE"sv) {
-                parseShort(light.mapSize, text);
-            } else if (isOneOf(keyword, {"*LIGHT_HOTSPOT", "*LIGHT_FALLOFF"})) {
-                if (target) {
-                    parseFloat(keyword == "*LIGHT_HOTSPOT"sv ? light.hotspot : light.falloff, text);
-                }
-            } else if (float* field = lightFloat(light, keyword)) {
-                parseFloat(*field, text);
-            } else {
-                return false;
-            }
+            const auto* field = findField(kLightSettingLines, keyword);
+            if (field == nullptr) return false;
+            if (target || (field != spot && field != spot + 1)) field->parse(light, text);
             return true;
         });
-    }
-
-    static float* lightFloat(LightObject& light, std::string_view keyword) {
-        const std::pair<std::string_view, float*> fields[] = {
-            {"*LIGHT_INTENS", &light.intensity},     {"*LIGHT_ASPECT", &light.aspect},
-            {"*LIGHT_TDIST", &light.targetDistance}, {"*LIGHT_MAPBIAS", &light.mapBias},
-            {"*LIGHT_MAPRANGE", &light.mapRange},    {"*LIGHT_RAYBIAS", &light.rayBias}};
-        for (const auto& [name, field] : fields) {
-            if (name == keyword) return field;
-        }
-        return nullptr;
     }
 
     // --- cameras ---
 
     void readCamera() {
-        checkRoomFor(scene_.cameras.size(), "cameras");
-        CameraObject& camera = scene_.cameras.emplace_back();
-        camera.parentName.assign("*NONEPARENT");
+        CameraObject& camera = newNode(scene_.cameras, "cameras");
         bool haveSettings = false;
         forEachLine("a camera", [&](std::string_view keyword, const char* text) {
+            if (takeField(kCameraLines, camera, keyword, text, kCameraParent)) return true;
             const bool block = opensBlock(text);
-            if (keyword == "*NODE_NAME"sv) {
-                parseName(camera.name, text);
-            } else if (keyword == "*NODE_PARENT"sv) {
-                note(keyword);
-                parseName(camera.parentName, text);
-            } else if (keyword == "*CAMERA_TYPE"sv) {
-                parseName(camera.cameraType, text);
-            } else if (keyword == "*NODE_TM"sv && block) {
+            if (keyword == kNodeTmBlock && block) {
                 readNodeTransform(camera.nodeTms.emplace_back());
-            } else if (keyword == "*CAMERA_SETTINGS"sv && block) {
+            } else if (keyword == kCameraSettingsBlock && block) {
                 haveSettings = true;
-                readCameraSettings(camera);
-            } else if (keyword == "*TM_ANIMATION"sv && block) {
+                readFieldBlock("camera settings", kCameraSettingLines, camera);
+            } else if (keyword == kAnimationBlock && block) {
                 readCameraAnimation(camera.animations.emplace_back(), camera.tracks.emplace_back());
             } else {
                 return false;
             }
             return true;
         });
-        if (!haveSettings) noteMissing("*CAMERA_SETTINGS");
-        printProgress(messages_, "%d Camera Compelete!!", ++camerasRead_);
-    }
-
-    void readCameraSettings(CameraObject& camera) {
-        forEachLine("camera settings", [&](std::string_view keyword, const char* text) {
-            if (keyword == "*TIMEVALUE"sv) {
-                parseInt(camera.time, text);
-            } else if (keyword == "*CAMERA_NEAR"sv) {
-                parseFloat(camera.nearClip, text);
-            } else if (keyword == "*CAMERA_FAR"sv) {
-                parseFloat(camera.farClip, text);
-            } else if (keyword == "*CAMERA_FOV"sv) {
-                parseFloat(camera.fov, text);
-            } else if (keyword == "*CAMERA_TDIST"sv) {
-                parseFloat(camera.targetDistance, text);
-            } else {
-                return false;
-            }
-            return true;
-        });
+        if (!haveSettings) noteMissing(kCameraSettingsBlock);
+        cameraDone();
     }
 
     // The five tracks of the original camera records fill their arrays too, line by line; every
@@ -865,111 +531,40 @@ class KeywordReader {
         readAnimationBlock(
             tracks, animation.nodeName,
             [&](const TrackBlock& block, std::string_view keyword) {
-                if (keyword == "*CONTROL_POS_BEZIER"sv) {
-                    readCameraTrack(animation.posKeys, "*CONTROL_BEZIER_POS_KEY", parsePosKey,
-                                    block, tracks);
-                } else if (keyword == "*CONTROL_ROT_TCB"sv) {
-                    readCameraTrack(animation.rotKeys, "*CONTROL_TCB_ROT_KEY", parseRotKey, block,
-                                    tracks);
-                } else if (keyword == "*CONTROL_SCALE_BEZIER"sv) {
-                    readCameraTrack(animation.scaleKeys, "*CONTROL_BEZIER_SCALE_KEY",
-                                    parseScaleKey, block, tracks);
-                } else if (keyword == "*CONTROL_POS_TRACK"sv) {
-                    readCameraTrack(animation.posSamples, "*CONTROL_POS_SAMPLE", parsePosSample,
-                                    block, tracks);
-                } else if (keyword == "*CONTROL_ROT_TRACK"sv) {
-                    readCameraTrack(animation.rotSamples, "*CONTROL_ROT_SAMPLE", parseRotSample,
-                                    block, tracks);
-                } else {
-                    note(keyword);
-                    return false;
-                }
-                return true;
+                const auto readTrack = [&](auto& records, std::string_view keyLine, auto parse) {
+                    readCameraTrack(records, keyLine, parse, block, tracks);
+                };
+                if (visitCameraTrack(animation, block, readTrack)) return true;
+                note(keyword);
+                return false;
             },
             [](const TrackBlock&) {});
     }
 
     // As in the layout's reading: one record per line of the track, its closing line included.
     template <class Record>
-    void readCameraTrack(std::vector<Record>& records, std::string_view keyKeyword,
+    void readCameraTrack(std::vector<Record>& records, std::string_view keyLine,
                          void (*parse)(Record&, const char*), const TrackBlock& block,
                          NodeTracks& tracks) {
         records.assign(1, Record{});
         startTrack(tracks, block);
         forEachLine("a camera track", [&](std::string_view keyword, const char* text) {
-            if (keyword == keyKeyword) parse(records.back(), text);
+            if (keyword == keyLine) parse(records.back(), text);
             if (isTrackLine(block, keyword)) addTrackLine(tracks, block, text);
             records.emplace_back();
             return true;
         });
     }
 
-    Scene& scene_;
-    LineSource& lines_;
-    const char* fileName_;
-    std::FILE* messages_;
-    ReadReport& report_;
-    int objectsRead_ = 0;
-    int lightsRead_ = 0;
-    int camerasRead_ = 0;
     std::vector<std::string> missingBlocks_;
     int materialDepth_ = 0;  // sub-material blocks open around the current line
-    std::string error_;
 };
 
 }  // namespace
 
-bool isKnownBlock(std::string_view keyword) {
-    static constexpr std::string_view kBlocks[] = {"*SCENE",
-                                                   "*MATERIAL_LIST",
-                                                   "*MATERIAL",
-                                                   "*SUBMATERIAL",
-                                                   "*GEOMOBJECT",
-                                                   "*LIGHTOBJECT",
-                                                   "*CAMERAOBJECT",
-                                                   "*HELPEROBJECT",
-                                                   "*SHAPEOBJECT",
-                                                   "*GROUP",
-                                                   "*NODE_TM",
-                                                   "*MESH",
-                                                   "*MESH_VERTEX_LIST",
-                                                   "*MESH_FACE_LIST",
-                                                   "*MESH_TVERTLIST",
-                                                   "*MESH_TFACELIST",
-                                                   "*MESH_CVERTLIST",
-                                                   "*MESH_CFACELIST",
-                                                   "*MESH_NORMALS",
-                                                   "*MESH_MAPPINGCHANNEL",
-                                                   "*MESH_FACEMAPLIST",
-                                                   "*MESH_ANIMATION",
-                                                   "*TM_ANIMATION",
-                                                   "*LIGHT_SETTINGS",
-                                                   "*LIGHT_ANIMATION",
-                                                   "*CAMERA_SETTINGS",
-                                                   "*CAMERA_ANIMATION",
-                                                   "*SHAPE_LINE",
-                                                   "*SCENE_ENVMAP"};
-    // Maps, controllers and skin data come in many kinds, all named by these prefixes.
-    static constexpr std::string_view kPrefixes[] = {"*MAP_", "*CONTROL_", "*MESH_BONE"};
-    for (std::string_view block : kBlocks) {
-        if (keyword == block) return true;
-    }
-    for (std::string_view prefix : kPrefixes) {
-        if (keyword.substr(0, prefix.size()) == prefix) return true;
-    }
-    return false;
-}
-
-void readByKeywords(Scene& scene, LineSource& lines, const char* fileName, std::FILE* messages,
-                    ReadReport& result, std::vector<std::string>& missingBlocks) {
-    KeywordReader reader(scene, lines, fileName, messages, result);
-    try {
-        reader.read();
-        result.complete = true;
-    } catch (const ReadStopped&) {
-        result.complete = false;
-        result.line = reader.stopLine();
-        result.error = reader.error();
-    }
+void readByKeywords(Scene& scene, LineSource& lines, const char* fileName, ReadReport& result,
+                    std::vector<std::string>& missingBlocks) {
+    KeywordReader reader(scene, lines, fileName, result);
+    reader.run([&] { reader.read(); });
     missingBlocks = reader.missingBlocks();
 }

@@ -23,13 +23,6 @@ void enterFullScreen(DisplayObjects& display, HWND window) {
                                    0);
 }
 
-DDSURFACEDESC2 emptySurfaceDesc() {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
-    return desc;
-}
-
 void createFlippingPrimary(DisplayObjects& display) {
     DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;

@@ -3,7 +3,6 @@
 #include <SDL_image.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -37,15 +36,14 @@ bool textureFormat(IDirect3DDevice3* device, DDPIXELFORMAT& format, PixelLayout&
     TextureSearch search{16, false, &format};
     device->EnumTextureFormats(textureFormatCallback, &search);
     if (format.dwRGBBitCount != 16) return false;
-    layout = format.dwGBitMask == 0x07E0 ? PixelLayout::k565 : PixelLayout::k555;
+    const bool is565 = format.dwGBitMask == channelLayout(PixelLayout::k565).greenMask();
+    layout = is565 ? PixelLayout::k565 : PixelLayout::k555;
     return true;
 }
 
 IDirectDrawSurface4* createMapTexture(DisplayObjects& display, const RgbImage& picture,
                                       IDirect3DTexture2*& texture) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
     desc.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     desc.dwWidth = static_cast<DWORD>(picture.width);
@@ -69,13 +67,12 @@ IDirectDrawSurface4* createMapTexture(DisplayObjects& display, const RgbImage& p
     return surface;
 }
 
-// Null (with one line on stderr) when the map cannot be found or read.
+// Null (with a warning) when the map cannot be found or read.
 IDirect3DTexture2* loadMap(DisplayObjects& display, const std::string& folder,
-                           const std::string& fileName) {
+                           const std::string& fileName, Messages& messages) {
     const std::string path = findBesideScene(folder, fileName);
     if (path.empty()) {
-        std::fprintf(stderr, "aseplay: %s: map not found beside the scene; its material keeps its colours\n",
-                     fileName.c_str());
+        messages.warning(fileName, "map not found beside the scene; its material keeps its colours");
         return nullptr;
     }
     std::vector<std::uint8_t> bytes;
@@ -83,13 +80,13 @@ IDirect3DTexture2* loadMap(DisplayObjects& display, const std::string& folder,
     RgbImage picture;
     if (readFileBytes(path, bytes, error) != FileReadResult::kOk ||
         !decodePicture(path, bytes, picture, error)) {
-        std::fprintf(stderr, "aseplay: %s: %s\n", path.c_str(), error.c_str());
+        messages.warning(path, error);
         return nullptr;
     }
     IDirect3DTexture2* texture = nullptr;
     IDirectDrawSurface4* surface = createMapTexture(display, picture, texture);
     if (surface == nullptr) {
-        std::fprintf(stderr, "aseplay: %s: the display cannot make the texture\n", path.c_str());
+        messages.warning(path, "the display cannot make the texture");
         return nullptr;
     }
     display.mapSurfaces.push_back(surface);
@@ -134,9 +131,10 @@ bool decodeSprPicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture,
     picture.rgb.clear();
     picture.rgb.reserve(image.pixels.size() * 3);
     for (const std::uint16_t p : image.pixels) {
-        picture.rgb.push_back(widen5(p >> 11));
-        picture.rgb.push_back(widen6((p >> 5) & 0x3F));
-        picture.rgb.push_back(widen5(p & 0x1F));
+        const Rgb8 c = unpack565(p);
+        picture.rgb.push_back(c.r);
+        picture.rgb.push_back(c.g);
+        picture.rgb.push_back(c.b);
     }
     return true;
 }
@@ -181,7 +179,8 @@ bool decodePicture(const std::string& fileName, const std::vector<std::uint8_t>&
 
 std::vector<IDirect3DTexture2*> loadMaterialMaps(DisplayObjects& display,
                                                  const AuthoredMaterials& materials,
-                                                 const std::string& sceneFolder) {
+                                                 const std::string& sceneFolder,
+                                                 Messages& messages) {
     std::vector<IDirect3DTexture2*> textures(materials.looks.size(), nullptr);
     if (display.device == nullptr || display.ddraw4 == nullptr) return textures;
     std::map<std::string, IDirect3DTexture2*> byFile;  // each file once, however many looks use it
@@ -189,7 +188,7 @@ std::vector<IDirect3DTexture2*> loadMaterialMaps(DisplayObjects& display,
         const std::string& file = materials.looks[i].map;
         if (file.empty()) continue;
         auto [entry, isNew] = byFile.try_emplace(file, nullptr);
-        if (isNew) entry->second = loadMap(display, sceneFolder, file);
+        if (isNew) entry->second = loadMap(display, sceneFolder, file, messages);
         textures[i] = entry->second;
     }
     return textures;

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "display/display_objects.h"
-#include "images/png_io.h"
+#include "platform/messages.h"
+#include "platform/rgb_image.h"
 #include "prep/material_runs.h"
 
 // The path of `fileName` in `folder`, matching letter case loosely when no exact match exists;
@@ -22,7 +23,8 @@ bool decodePicture(const std::string& fileName, const std::vector<std::uint8_t>&
                    RgbImage& picture, std::string& error);
 
 // One texture per look: the look's map, or null for a look without one or whose map could not be
-// found or read (one line on stderr per such file). The textures are kept in display.mapTextures.
+// found or read (one warning per such file). The textures are kept in display.mapTextures.
 std::vector<IDirect3DTexture2*> loadMaterialMaps(DisplayObjects& display,
                                                  const AuthoredMaterials& materials,
-                                                 const std::string& sceneFolder);
+                                                 const std::string& sceneFolder,
+                                                 Messages& messages);

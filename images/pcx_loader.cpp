@@ -1,5 +1,4 @@
 // The backdrop loader: "12.pcx" into backgroundSurface, in the display's 16-bit layout.
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -17,14 +16,8 @@ std::optional<PixelLayout> displayLayout(const DisplayObjects& display) {
     return std::nullopt;
 }
 
-void reportFault(const char* fileName, const std::string& fault) {
-    std::fprintf(stderr, "aseplay: %s: %s\n", fileName, fault.c_str());
-}
-
 IDirectDrawSurface4* createOffscreenSurface(IDirectDraw4* ddraw4, int width, int height) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
     desc.dwWidth = static_cast<DWORD>(width);
@@ -36,29 +29,31 @@ IDirectDrawSurface4* createOffscreenSurface(IDirectDraw4* ddraw4, int width, int
 
 }  // namespace
 
-void loadPcxBackground(DisplayObjects& display, const char* fileName) {
+Messages loadPcxBackground(DisplayObjects& display, const char* fileName) {
+    Messages messages;
     std::vector<std::uint8_t> file;
     std::string error;
     // Without a backdrop the scene plays over black: a missing one is no error, an unreadable
     // one (a directory, a pipe, ...) is worth a line.
     const FileReadResult read = readFileBytes(fileName, file, error);
-    if (read == FileReadResult::kUnreadable) reportFault(fileName, error);
-    if (read != FileReadResult::kOk) return;
+    if (read == FileReadResult::kUnreadable) messages.warning(fileName, error);
+    if (read != FileReadResult::kOk) return messages;
     RgbImage picture;
     if (!decodePcx(file, picture, error)) {
-        reportFault(fileName, error);
-        return;
+        messages.warning(fileName, error);
+        return messages;
     }
     file = {};  // the encoded data is no longer needed
     const std::vector<std::uint16_t> texels = rgbToTexels(picture, displayLayout(display));
-    if (display.ddraw4 == nullptr) return;
+    if (display.ddraw4 == nullptr) return messages;
     IDirectDrawSurface4* surface =
         createOffscreenSurface(display.ddraw4, picture.width, picture.height);
     if (surface == nullptr) {
-        reportFault(fileName, "the display cannot make a surface of this size");
-        return;
+        messages.warning(fileName, "the display cannot make a surface of this size");
+        return messages;
     }
     copyTexelsToSurface(surface, texels, picture.width, picture.height);
     releaseAndClear(display.backgroundSurface);
     display.backgroundSurface = surface;
+    return messages;
 }

@@ -1,15 +1,9 @@
 // PNG files of 8-bit RGB pictures, through libpng: snapshots, reference images, asset conversion.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-struct RgbImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;  // row-major, top row first, 3 bytes a pixel
-};
+#include "platform/rgb_image.h"
 
 // Writes to a temporary name beside `path` and renames it, so a failure leaves no half file.
 // On failure returns false and puts the reason in `error`.

@@ -1,6 +1,5 @@
 // The texture loader: a ".spr" picture into one texture slot, through a staging surface.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -15,14 +14,8 @@ namespace {
 constexpr DWORD kTextureDescFlags =
     DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
 
-void reportFault(const char* fileName, const std::string& fault) {
-    std::fprintf(stderr, "aseplay: %s: %s\n", fileName, fault.c_str());
-}
-
 DDSURFACEDESC2 emptyTextureDesc() {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     desc.ddpfPixelFormat.dwSize = kDDPixelFormatSize;
     return desc;
 }
@@ -136,9 +129,9 @@ HRESULT textureFormatCallback(DDPIXELFORMAT* format, void* context) {
     return DDENUMRET_CANCEL;
 }
 
-int loadSprTexture(DisplayObjects& display, const char* fileName, int slot) {
+int loadSprTexture(DisplayObjects& display, const char* fileName, int slot, Messages& messages) {
     if (slot < 0 || slot >= kTextureSlots) {
-        reportFault(fileName, "texture slot " + std::to_string(slot) + " does not exist");
+        messages.warning(fileName, "texture slot " + std::to_string(slot) + " does not exist");
         return 0;
     }
     std::vector<std::uint8_t> file;
@@ -146,7 +139,7 @@ int loadSprTexture(DisplayObjects& display, const char* fileName, int slot) {
     SprImage image;
     if (readFileBytes(fileName, file, error) != FileReadResult::kOk ||
         !decodeSpr(file, image, error)) {
-        reportFault(fileName, error);
+        messages.warning(fileName, error);
         return 0;
     }
     file = {};
@@ -157,7 +150,7 @@ int loadSprTexture(DisplayObjects& display, const char* fileName, int slot) {
     }
     TextureSize size;
     if (!createTexture(display, slot, textureCaps, image, size)) {
-        reportFault(fileName, "the display cannot make the texture");
+        messages.warning(fileName, "the display cannot make the texture");
         return 0;
     }
     fillTexture(display, slot, image, size);

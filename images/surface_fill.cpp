@@ -4,9 +4,7 @@
 
 bool copyTexelsToSurface(IDirectDrawSurface4* surface, const std::vector<std::uint16_t>& texels,
                          int width, int height) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_SURFACEMEMORYPTR, nullptr))) return false;
     const bool fits = desc.lpSurface != nullptr && desc.dwWidth >= static_cast<DWORD>(width) &&
                       desc.dwHeight >= static_cast<DWORD>(height) &&

@@ -2,6 +2,7 @@
 // their records and flags. Narrow: only what the program calls, with the platform's names.
 #pragma once
 
+#include <cstring>
 #include <functional>
 
 #include "platform/com.h"
@@ -82,6 +83,14 @@ constexpr DWORD kDDSurfaceDesc2Size = 124;
 constexpr DWORD kDDPixelFormatSize = 32;
 static_assert(sizeof(DDPIXELFORMAT) == kDDPixelFormatSize);
 static_assert(sizeof(DDSCAPS2) == 16);
+
+// A zeroed surface description with its size set, as every call that takes one expects.
+inline DDSURFACEDESC2 emptySurfaceDesc() {
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = kDDSurfaceDesc2Size;
+    return desc;
+}
 
 // Cooperative levels.
 constexpr DWORD DDSCL_FULLSCREEN = 0x1;

@@ -1,18 +1,14 @@
 #include "platform/pixel_format.h"
 
 DDPIXELFORMAT rgbPixelFormat(PixelLayout layout) {
+    const ChannelLayout channels = channelLayout(layout);
     DDPIXELFORMAT format{};
     format.dwSize = kDDPixelFormatSize;
     format.dwFlags = DDPF_RGB;
     format.dwRGBBitCount = 16;
-    if (layout == PixelLayout::k555) {
-        format.dwRBitMask = 0x7C00;
-        format.dwGBitMask = 0x03E0;
-    } else {
-        format.dwRBitMask = 0xF800;
-        format.dwGBitMask = 0x07E0;
-    }
-    format.dwBBitMask = 0x001F;
+    format.dwRBitMask = channels.redMask();
+    format.dwGBitMask = channels.greenMask();
+    format.dwBBitMask = channels.blueMask();
     return format;
 }
 
@@ -26,16 +22,14 @@ DDPIXELFORMAT zBufferPixelFormat16() {
 }
 
 bool layoutOfPixelFormat(const DDPIXELFORMAT& format, PixelLayout& layout) {
-    if (format.dwFlags != DDPF_RGB || format.dwRGBBitCount != 16 || format.dwBBitMask != 0x1F) {
-        return false;
-    }
-    if (format.dwRBitMask == 0x7C00 && format.dwGBitMask == 0x03E0) {
-        layout = PixelLayout::k555;
-        return true;
-    }
-    if (format.dwRBitMask == 0xF800 && format.dwGBitMask == 0x07E0) {
-        layout = PixelLayout::k565;
-        return true;
+    for (const PixelLayout candidate : {PixelLayout::k555, PixelLayout::k565}) {
+        const DDPIXELFORMAT rgb = rgbPixelFormat(candidate);
+        if (format.dwFlags == rgb.dwFlags && format.dwRGBBitCount == rgb.dwRGBBitCount &&
+            format.dwRBitMask == rgb.dwRBitMask && format.dwGBitMask == rgb.dwGBitMask &&
+            format.dwBBitMask == rgb.dwBBitMask) {
+            layout = candidate;
+            return true;
+        }
     }
     return false;
 }

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "prep/prepare.h"
 
 namespace {
 
@@ -62,7 +61,7 @@ void walkAncestors(Scene& scene, int count, int walker, WalkMarks& passed) {
 }  // namespace
 
 void linkHierarchy(Scene& scene) {
-    const int count = usableObjectCount(scene);
+    const int count = static_cast<int>(scene.geomObjects.size());
     for (int i = 0; i < count; ++i) {
         DrawObject& draw = scene.drawObjects[i];
         draw.subtree.assign(1, static_cast<std::uint16_t>(i));

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "prep/prepare.h"
 
 namespace {
 
@@ -94,7 +93,7 @@ std::string mapFileName(std::string_view bitmap) {
 AuthoredMaterials buildAuthoredMaterials(const Scene& scene) {
     AuthoredMaterials out;
     LookTable table(out);
-    const int count = usableObjectCount(scene);
+    const int count = static_cast<int>(scene.geomObjects.size());
     out.runs.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const GeomObject& object = scene.geomObjects[static_cast<std::size_t>(i)];

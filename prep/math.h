@@ -16,6 +16,11 @@ inline constexpr float kDegToRad = std::bit_cast<float>(std::uint32_t{0x3C8EFA33
 // operations put in place of an exact zero.
 inline constexpr float kZeroGuard = std::bit_cast<float>(std::uint32_t{0x358637BD});
 
+// Neither below nor above zero: 0, -0 and not-a-number.
+inline bool isZeroOrNan(float v) {
+    return !(v < 0.0f) && !(v > 0.0f);
+}
+
 D3DVECTOR operator-(const D3DVECTOR& a, const D3DVECTOR& b);
 D3DVECTOR operator*(float s, const D3DVECTOR& v);
 // A zero divisor is not caught: IEEE rules apply.

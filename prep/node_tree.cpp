@@ -3,7 +3,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "prep/prepare.h"
 
 namespace {
 
@@ -72,7 +71,7 @@ void collectWithTargets(std::vector<Collected>& out, const std::vector<Object>& 
 
 std::vector<Collected> collectNodes(const Scene& scene) {
     std::vector<Collected> out;
-    const int objects = usableObjectCount(scene);
+    const int objects = static_cast<int>(scene.geomObjects.size());
     for (int i = 0; i < objects; ++i) {
         const GeomObject& object = scene.geomObjects[static_cast<std::size_t>(i)];
         Collected c;
@@ -163,7 +162,7 @@ void prepareNode(AnimatedNode& node, const NodeTransform& tm, const NodeTracks* 
 }
 
 void indexByKind(NodeTree& tree, const Scene& scene) {
-    tree.geometryNode.assign(static_cast<std::size_t>(usableObjectCount(scene)), -1);
+    tree.geometryNode.assign(scene.geomObjects.size(), -1);
     tree.helperNode.assign(scene.helpers.size(), -1);
     tree.lightNode.assign(scene.lights.size(), -1);
     tree.lightTargetNode.assign(scene.lights.size(), -1);

@@ -1,11 +1,13 @@
 #include "prep/prepare.h"
 
+#include "ase/scene_finish.h"
 #include "prep/hierarchy.h"
 #include "prep/mesh.h"
 #include "prep/tracks.h"
 
-void prepareScene(Scene& scene, std::FILE* warnings) {
+Messages prepareScene(Scene& scene) {
+    fitCountsToRecords(scene);
     buildTriangleLists(scene);
     linkHierarchy(scene);
-    buildTrackFrames(scene, warnings);
+    return buildTrackFrames(scene);
 }

@@ -2,16 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "prep/math.h"
-#include "prep/prepare.h"
 
 namespace {
-
-bool isZeroOrNan(float v) {
-    return !(v < 0.0f) && !(v > 0.0f);
-}
 
 // The scene frame of a key: time in ticks divided by ticks per frame, truncated toward zero.
 std::int64_t keyFrame(std::int32_t time, std::uint16_t ticksPerFrame) {
@@ -151,23 +147,24 @@ bool anyObjectHasKeys(const Scene& scene, int count) {
 
 }  // namespace
 
-void buildTrackFrames(Scene& scene, std::FILE* warnings) {
-    const int count = usableObjectCount(scene);
+Messages buildTrackFrames(Scene& scene) {
+    Messages warnings;
+    const int count = static_cast<int>(scene.geomObjects.size());
     const SceneInfo& info = scene.sceneInfo;
     const std::int32_t span = static_cast<std::int32_t>(info.lastFrame) - info.firstFrame;
     // Without ticks per frame the key frames are undefined; a reversed frame range has no table.
     const bool animatable = info.ticksPerFrame != 0 && span >= 0;
-    if (info.ticksPerFrame == 0 && warnings != nullptr && anyObjectHasKeys(scene, count)) {
-        std::fprintf(warnings, "aseplay: the scene has 0 ticks per frame; nothing is animated\n");
+    if (info.ticksPerFrame == 0 && anyObjectHasKeys(scene, count)) {
+        warnings.warning("the scene has 0 ticks per frame; nothing is animated");
     }
     const std::size_t entries = span >= 0 ? static_cast<std::size_t>(span) + 1 : 0;
     const std::size_t tableBytes = animatable ? allTableBytes(scene, count, entries) : 0;
     const bool withinBudget = tableBytes <= kTrackTableBudget;
-    if (!withinBudget && warnings != nullptr) {
-        std::fprintf(warnings,
-                     "aseplay: the per-frame tables of %d objects over %zu frames would take %zu "
-                     "MB, more than the %zu MB allowed; nothing is animated\n",
-                     count, entries, tableBytes >> 20, kTrackTableBudget >> 20);
+    if (!withinBudget) {
+        warnings.warning("the per-frame tables of " + std::to_string(count) + " objects over " +
+                         std::to_string(entries) + " frames would take " +
+                         std::to_string(tableBytes >> 20) + " MB, more than the " +
+                         std::to_string(kTrackTableBudget >> 20) + " MB allowed; nothing is animated");
     }
 
     for (int i = 0; i < count; ++i) {
@@ -179,4 +176,5 @@ void buildTrackFrames(Scene& scene, std::FILE* warnings) {
         if (animatable && withinBudget)
             buildObjectTracks(object, draw, info.ticksPerFrame, entries);
     }
+    return warnings;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "platform/messages.h"
 #include "shell/options.h"
 
 // Exit code of a fatal display set-up failure: E_FAIL's low byte, as the process sees it.
@@ -12,6 +13,15 @@ constexpr int kRunFailed = 1;
 // Where the scene reader's progress messages go: `usual`, or nowhere with --quiet.
 inline std::FILE* progressMessages(const Options& options, std::FILE* usual) {
     return options.quiet ? nullptr : usual;
+}
+
+// Shows what a library room returned: progress on `progress` (nowhere when null), warnings and
+// errors on standard error, each on a line of its own.
+inline void showMessages(const Messages& messages, std::FILE* progress) {
+    for (const Message& message : messages.list) {
+        std::FILE* stream = message.kind == MessageKind::progress ? progress : stderr;
+        if (stream != nullptr) std::fputs(messageLine(message).c_str(), stream);
+    }
 }
 
 int runInfo(const Options& options);

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/sdl/window_events.h"
+#include "platform/window_events.h"
 
 struct LoopState {
     bool appActive = true;  // a shown window starts active

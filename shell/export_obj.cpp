@@ -8,12 +8,15 @@
 
 int runExportObj(const Options& options) {
     Scene scene;
-    if (readScene(scene, options.scenePath.c_str(), progressMessages(options, stderr), nullptr,
-                  ReadMode::tolerant) != 0) {
-        return 1;  // the reader has said why
-    }
-    prepareScene(scene, stderr);
+    ReadReport report;
+    const int read = readScene(scene, options.scenePath.c_str(), &report, ReadMode::tolerant);
+    showMessages(report.messages, progressMessages(options, stderr));
+    if (read != 0) return 1;  // the reader has said why
+    showMessages(prepareScene(scene), nullptr);
     PoseWork work;
     poseFrame(scene, prepareAnimation(scene, options.animation), options.frame, work);
-    return writeObjFile(options.exportObjPath, scene, work) ? 0 : 1;
+    Messages messages;
+    const bool written = writeObjFile(options.exportObjPath, scene, work, messages);
+    showMessages(messages, nullptr);
+    return written ? 0 : 1;
 }

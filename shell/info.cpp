@@ -198,8 +198,8 @@ Json describeScene(const Scene& scene, const ReadReport& report) {
 int runInfo(const Options& options) {
     Scene scene;
     ReadReport report;
-    readScene(scene, options.scenePath.c_str(), progressMessages(options, stderr), &report,
-              ReadMode::tolerant);
+    readScene(scene, options.scenePath.c_str(), &report, ReadMode::tolerant);
+    showMessages(report.messages, progressMessages(options, stderr));
     const bool complete = report.complete;
     // Tokens are raw bytes of the file: invalid UTF-8 is replaced rather than failing the dump.
     const std::string document =

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/sdl/window_events.h"
+#include "platform/window_events.h"
 #include "shell/frame_state.h"
 #include "view/viewer.h"
 

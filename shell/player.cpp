@@ -11,14 +11,16 @@
 #include "images/material_maps.h"
 #include "platform/raster/raster.h"
 #include "prep/prepare.h"
+#include "shell/commands.h"
 
 bool loadScene(Scene& scene, const std::string& path, std::FILE* messages) {
-    const bool complete =
-        readScene(scene, path.c_str(), messages, nullptr, ReadMode::tolerant) == 0;
+    ReadReport report;
+    const bool complete = readScene(scene, path.c_str(), &report, ReadMode::tolerant) == 0;
+    showMessages(report.messages, messages);
     // The reader's messages before any frame, even when they go to a pipe.
     if (messages != nullptr) std::fflush(messages);
     if (!complete) return false;
-    prepareScene(scene);
+    showMessages(prepareScene(scene), nullptr);
     return true;
 }
 
@@ -29,7 +31,9 @@ void useAuthoredMaterials(Player& player, const Options& files) {
     player.materials = buildAuthoredMaterials(player.scene);
     player.authored.materials = &player.materials;
     const std::string folder = std::filesystem::path(files.scenePath).parent_path().string();
-    player.authored.textures = loadMaterialMaps(player.display, player.materials, folder);
+    Messages messages;
+    player.authored.textures = loadMaterialMaps(player.display, player.materials, folder, messages);
+    showMessages(messages, nullptr);
     if (player.display.device != nullptr) {
         player.display.device->SetRenderState(D3DRENDERSTATE_TEXTUREADDRESS, D3DTADDRESS_WRAP);
     }
@@ -46,10 +50,12 @@ HRESULT startUp(Player& player, HWND window, const DirectDrawCreateFunction& dir
     player.display.screenHeight = files.height;
     if (FAILED(setupDevice(player.display, window, directDrawCreate))) return E_FAIL;
     probeDisplayPixelFormat(player.display);
-    loadPcxBackground(player.display, files.backgroundPath.c_str());
+    showMessages(loadPcxBackground(player.display, files.backgroundPath.c_str()), nullptr);
     // The scene's own maps take the one texture's place when its materials are drawn as authored.
     if (files.materials == MaterialChoice::plain) {
-        loadSprTexture(player.display, files.texturePath.c_str(), 0);
+        Messages messages;
+        loadSprTexture(player.display, files.texturePath.c_str(), 0, messages);
+        showMessages(messages, nullptr);
     }
     if (files.materials == MaterialChoice::authored) useAuthoredMaterials(player, files);
     // The animation model and the camera, now that the frame's size is known.

@@ -12,9 +12,7 @@ constexpr std::uint16_t kClearedDepth = 0xFFFF;
 
 double coveredShareOfFrame(DisplayObjects& display) {
     if (display.zBuffer == nullptr) return -1;
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = kDDSurfaceDesc2Size;
+    DDSURFACEDESC2 desc = emptySurfaceDesc();
     if (FAILED(display.zBuffer->Lock(nullptr, &desc, DDLOCK_SURFACEMEMORYPTR, nullptr))) return -1;
     long long covered = 0;
     const auto* base = static_cast<const std::uint8_t*>(desc.lpSurface);

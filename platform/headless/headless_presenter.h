@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "images/png_io.h"
 #include "platform/presenter.h"
+#include "platform/rgb_image.h"
 
 class HeadlessPresenter : public Presenter {
   public:

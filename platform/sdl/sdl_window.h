@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/presenter.h"
-#include "platform/sdl/window_events.h"
+#include "platform/window_events.h"
 
 struct SdlWindowConfig {
     int frameWidth = 640;

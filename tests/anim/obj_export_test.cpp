@@ -80,13 +80,19 @@ TEST(ObjExport, FileAppearsWholeOrNotAtAll) {
     const Scene scene = twoTriangles(work);
     TempDir dir;
     const fs::path target = dir.path() / "pose.obj";
-    ASSERT_TRUE(writeObjFile(target.string(), scene, work));
+    Messages messages;
+    ASSERT_TRUE(writeObjFile(target.string(), scene, work, messages));
+    EXPECT_TRUE(messages.empty());
     EXPECT_EQ(readAll(target).rfind("o Box01\n", 0), 0u);
     int files = 0;
     for (const auto& entry : fs::directory_iterator(dir.path())) files += entry.is_regular_file();
     EXPECT_EQ(files, 1);  // no temporary left behind
 
-    EXPECT_FALSE(writeObjFile((dir.path() / "missing" / "pose.obj").string(), scene, work));
+    const std::string missing = (dir.path() / "missing" / "pose.obj").string();
+    EXPECT_FALSE(writeObjFile(missing, scene, work, messages));
+    ASSERT_EQ(messages.list.size(), 1u);
+    EXPECT_EQ(messages.list[0].text.rfind("cannot create " + missing + ".", 0), 0u)
+        << messages.list[0].text;
     EXPECT_FALSE(fs::exists(dir.path() / "missing"));
 }
 

@@ -1,8 +1,7 @@
 // Posing must not touch the heap once the first frame has run, in either animation model.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "anim/posing.h"
 #include "ase/reader.h"
@@ -14,11 +13,9 @@ namespace {
 TEST(Posing, AllocatesNothingAfterTheFirstFrameInEitherModel) {
     for (const char* file : {"MotionCaptureROM.ase", "anim2.ASE"}) {
         Scene scene;
-        std::FILE* quiet = std::fopen("/dev/null", "w");
         const std::string path = std::string(ASEPLAY_SOURCE_DIR "/tests/ase/data/") + file;
-        ASSERT_EQ(readScene(scene, path.c_str(), quiet, nullptr, ReadMode::tolerant), 0);
-        std::fclose(quiet);
-        prepareScene(scene, nullptr);
+        ASSERT_EQ(readScene(scene, path.c_str(), nullptr, ReadMode::tolerant), 0);
+        prepareScene(scene);
         for (const AnimationModel model : {AnimationModel::table, AnimationModel::exact}) {
             const Animation animation = prepareAnimation(scene, model);
             PoseWork work;

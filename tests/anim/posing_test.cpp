@@ -95,6 +95,22 @@ TEST(Posing, RotationTurnsDescendantsAboutTheAnimatedPivot) {
     expectNear(scene.drawObjects[1].pivot, 0, -1, 0);
 }
 
+TEST(Posing, ScalingStretchesDescendantsAboutTheAnimatedPivot) {
+    Scene scene = sceneOf({{"\"P\"", "*NONEPARENT"}, {"\"C\"", "\"P\""}});
+    scene.drawObjects[1].basePivot = D3DVECTOR(1, 0, 0);
+    setRestTriangle(scene.drawObjects[1], D3DVECTOR(1, 0, 0), D3DVECTOR(2, 0, 0),
+                    D3DVECTOR(1, 3, 5));
+    scene.drawObjects[0].trackKinds = kTrackScale;
+    scene.drawObjects[0].scaleFrames = {D3DVECTOR(2, 3, 1)};
+    PoseWork work;
+    poseScene(scene, 0, work);
+    // Distances from P's pivot at the origin double along x and triple along y.
+    expectNear(work.workVertices[1][0], 2, 0, 0);
+    expectNear(work.workVertices[1][1], 4, 0, 0);
+    expectNear(work.workVertices[1][2], 2, 9, 5);
+    expectNear(scene.drawObjects[1].pivot, 2, 0, 0);
+}
+
 TEST(Posing, RotationUsesThePivotAfterThisFramesTranslation) {
     Scene scene = sceneOf({{"\"P\"", "*NONEPARENT"}});
     animateTranslation(scene.drawObjects[0], {D3DVECTOR(10, 0, 0)});

@@ -41,6 +41,7 @@ TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
         ASSERT_EQ(readText(text, scene, nullptr, &messages), 0);
         ASSERT_EQ(scene.objectCount, 4);
         EXPECT_EQ(scene.materialCount, 2);
+        ASSERT_EQ(scene.materials.size(), 2u);  // materials[1] is read below
         EXPECT_EQ(scene.materials[1].diffuseMap.bitmap, "\"0.spr\"");
         for (int i = 0; i < 4; ++i) {
             const GeomObject& object = scene.geomObjects[static_cast<std::size_t>(i)];
@@ -49,7 +50,7 @@ TEST(GeneratedScene, EveryFeatureReadsBackCompletely) {
             EXPECT_EQ(object.texFaces.size(), 50u);
             EXPECT_EQ(object.vertexNormals.size(), 150u);
             for (const MeshFace& face : object.faces) ASSERT_LT(face.c, object.vertexCount);
-            EXPECT_EQ(object.posKeys.size(), 3u);
+            ASSERT_EQ(object.posKeys.size(), 3u);  // posKeys[2] is read below
             EXPECT_EQ(object.rotKeys.size(), 3u);
             EXPECT_EQ(object.scaleKeys.size(), 3u);
             EXPECT_EQ(object.posKeys[2].time, 100 * 160);

@@ -45,7 +45,7 @@ TEST(ResourceBounds, MeshFrameCountsBeyondTheirListsAllocateOnlyWhatIsListed) {
     for (const GeomObject& object : scene.geomObjects) {
         for (const MeshFrame& frame : object.meshFrames) {
             ++frames;
-            EXPECT_EQ(frame.vertexCount, 65535);
+            EXPECT_EQ(frame.vertexCount, frame.vertices.size());  // the count meets its list
             EXPECT_LE(frame.vertices.capacity(), 64u);
             EXPECT_LE(frame.faces.capacity(), 64u);
             EXPECT_LE(frame.vertexNormals.capacity(), 3u * 64);
@@ -60,13 +60,8 @@ TEST(ResourceBounds, MoreObjectsThanSixteenBitNumbersIsAClearError) {
     for (int i = 0; i <= 65535; ++i) text += "*GEOMOBJECT {\r\n}\r\n";
     Scene scene;
     ReadReport report;
-    std::string errors;
     const std::string path = writeTempFile(text);
-    std::FILE* sink = std::tmpfile();
-    testing::internal::CaptureStderr();
-    EXPECT_NE(readScene(scene, path.c_str(), sink, &report, ReadMode::tolerant), 0);
-    errors = testing::internal::GetCapturedStderr();
-    std::fclose(sink);
+    EXPECT_NE(readScene(scene, path.c_str(), &report, ReadMode::tolerant), 0);
     std::remove(path.c_str());
     EXPECT_FALSE(report.complete);
     EXPECT_NE(report.error.find("more than 65535 geometry objects"), std::string::npos)
@@ -82,11 +77,7 @@ TEST(ResourceBounds, DeeplyNestedSubMaterialsAreAClearErrorNotAStackOverflow) {
     Scene scene;
     ReadReport report;
     const std::string path = writeTempFile(text);
-    std::FILE* sink = std::tmpfile();
-    testing::internal::CaptureStderr();
-    EXPECT_NE(readScene(scene, path.c_str(), sink, &report, ReadMode::tolerant), 0);
-    testing::internal::GetCapturedStderr();
-    std::fclose(sink);
+    EXPECT_NE(readScene(scene, path.c_str(), &report, ReadMode::tolerant), 0);
     std::remove(path.c_str());
     EXPECT_NE(report.error.find("nested more than"), std::string::npos) << report.error;
 }

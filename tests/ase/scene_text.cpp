@@ -45,20 +45,34 @@ std::string writeTempFile(const std::string& content) {
     return path;
 }
 
+namespace {
+
+std::string linesOfKind(const Messages& messages, bool progress) {
+    std::string text;
+    for (const Message& message : messages.list) {
+        if ((message.kind == MessageKind::progress) == progress) text += messageLine(message);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string progressLines(const Messages& messages) {
+    return linesOfKind(messages, true);
+}
+
+std::string problemLines(const Messages& messages) {
+    return linesOfKind(messages, false);
+}
+
 int readText(const std::string& content, Scene& scene, ReadReport* report, std::string* messages,
              std::string* errors) {
     const std::string path = writeTempFile(content);
-    std::FILE* sink = std::tmpfile();
-    testing::internal::CaptureStderr();
-    const int result = readScene(scene, path.c_str(), sink, report);
-    const std::string stderrText = testing::internal::GetCapturedStderr();
-    if (errors != nullptr) *errors = stderrText;
-    if (messages != nullptr) {
-        messages->clear();
-        std::rewind(sink);
-        for (int c; (c = std::fgetc(sink)) != EOF;) messages->push_back(static_cast<char>(c));
-    }
-    std::fclose(sink);
+    ReadReport local;
+    ReadReport& read = report != nullptr ? *report : local;
+    const int result = readScene(scene, path.c_str(), &read);
+    if (errors != nullptr) *errors = problemLines(read.messages);
+    if (messages != nullptr) *messages = progressLines(read.messages);
     std::remove(path.c_str());
     return result;
 }

@@ -20,7 +20,11 @@ std::string joinLines(const Lines& lines, const std::string& lineEnd = "\r\n");
 // Writes `content` to a fresh temporary file and returns its path.
 std::string writeTempFile(const std::string& content);
 
-// Reads `content` through a temporary file; progress messages land in `messages` and what the
-// reader wrote to standard error in `errors` (either may be null).
+// The progress messages, and the warnings and errors, as the program shows them.
+std::string progressLines(const Messages& messages);
+std::string problemLines(const Messages& messages);
+
+// Reads `content` through a temporary file; progress messages land in `messages` and the
+// warnings and errors in `errors` (either may be null).
 int readText(const std::string& content, Scene& scene, ReadReport* report = nullptr,
              std::string* messages = nullptr, std::string* errors = nullptr);

@@ -9,7 +9,7 @@
 #include "display/device_setup.h"
 #include "platform/headless/headless_presenter.h"
 #include "platform/software/software_display.h"
-#include "tests/display/recording_display.h"
+#include "tests/support/recording_display.h"
 
 namespace {
 
@@ -44,26 +44,26 @@ TEST_F(DeviceSetup, CallsThePlatformInTheFixedOrder) {
         "target.AddAttachedSurface(zbuffer)",
         "CreateDevice(HAL,target)",
         "CreateViewport",
-        "AddViewport",
-        "SetViewport2",
-        "SetCurrentViewport",
-        "GetDirect3D",
+        "device.AddViewport",
+        "viewport.SetViewport2",
+        "device.SetCurrentViewport",
+        "device.GetDirect3D",
         "CreateMaterial",
-        "SetMaterial",
-        "GetHandle",
-        "SetLightState(1,42)",
+        "material.SetMaterial",
+        "material.GetHandle",
+        "device.SetLightState(1,42)",
         "CreateLight",
-        "SetLight",
-        "AddLight",
-        "SetRenderState(7,1)",
-        "SetRenderState(4,1)",
-        "SetRenderState(3,2)",
-        "SetRenderState(26,1)",
-        "SetRenderState(29,1)",
-        "SetRenderState(9,2)",
-        "SetTransform(1)",
-        "SetTransform(3)",
-        "SetTransform(2)",
+        "light.SetLight",
+        "viewport.AddLight",
+        "device.SetRenderState(7,1)",
+        "device.SetRenderState(4,1)",
+        "device.SetRenderState(3,2)",
+        "device.SetRenderState(26,1)",
+        "device.SetRenderState(29,1)",
+        "device.SetRenderState(9,2)",
+        "device.SetTransform(1)",
+        "device.SetTransform(3)",
+        "device.SetTransform(2)",
     };
     EXPECT_EQ(fake.calls, expected);
     EXPECT_NE(display.backBuffer, nullptr);
@@ -73,7 +73,7 @@ TEST_F(DeviceSetup, CallsThePlatformInTheFixedOrder) {
 
 TEST_F(DeviceSetup, FillsTheRecordsWithTheFixedValues) {
     ASSERT_EQ(runSetup(), DD_OK);
-    const D3DVIEWPORT2& v = fake.viewportValues;
+    const D3DVIEWPORT2& v = fake.device.viewportValues;
     EXPECT_EQ(v.dwSize, 44u);
     EXPECT_EQ(v.dwWidth, 640u);
     EXPECT_EQ(v.dwHeight, 480u);
@@ -83,7 +83,8 @@ TEST_F(DeviceSetup, FillsTheRecordsWithTheFixedValues) {
     EXPECT_EQ(v.dvClipHeight, 2.0f);
     EXPECT_EQ(v.dvMaxZ, 1.0f);
 
-    const D3DMATERIAL& m = fake.materialValues;
+    ASSERT_EQ(fake.device.materials.size(), 1u);
+    const D3DMATERIAL& m = fake.device.materials[0];
     EXPECT_EQ(m.dwSize, 80u);
     EXPECT_EQ(m.diffuse.r, 1.0f);
     EXPECT_EQ(m.diffuse.a, 0.0f);
@@ -91,14 +92,14 @@ TEST_F(DeviceSetup, FillsTheRecordsWithTheFixedValues) {
     EXPECT_EQ(m.specular.b, 0.0f);
     EXPECT_EQ(m.emissive.r, 0.5f);
 
-    const D3DLIGHT& l = fake.lightValues;
+    const D3DLIGHT& l = fake.device.lightValues;
     EXPECT_EQ(l.dwSize, 76u);
     EXPECT_EQ(l.dltType, D3DLIGHT_PARALLELPOINT);
     EXPECT_EQ(l.dvPosition.y, 10.0f);
     EXPECT_EQ(l.dvAttenuation0, 1.0f);
 
-    ASSERT_EQ(fake.transforms.size(), 3u);
-    const D3DMATRIX& projection = fake.transforms[1];
+    ASSERT_EQ(fake.device.transforms.size(), 3u);
+    const D3DMATRIX& projection = fake.device.transforms[1];
     EXPECT_EQ(projection._11, 2.5f);
     EXPECT_EQ(projection._22, 2.5f);
     EXPECT_EQ(projection._33, 1.0f);
@@ -106,7 +107,7 @@ TEST_F(DeviceSetup, FillsTheRecordsWithTheFixedValues) {
     EXPECT_EQ(projection._43, -1.0f);
     EXPECT_EQ(projection._44, 0.0f);
     // The view looks from (300, 300, 300) at the origin: the origin lands on the view's z axis.
-    const D3DMATRIX& view = fake.transforms[2];
+    const D3DMATRIX& view = fake.device.transforms[2];
     EXPECT_NEAR(view._41, 0.0f, 1e-3f);
     EXPECT_NEAR(view._42, 0.0f, 1e-3f);
     EXPECT_NEAR(view._43, std::sqrt(3.0f) * 300.0f, 1e-2f);
@@ -160,7 +161,7 @@ TEST_F(DeviceSetup, WithoutHardwareZTheSoftwareFormatGoesToSystemMemory) {
 TEST_F(DeviceSetup, NoThreeDInterfaceOrNoMaterialFailsTheSetUp) {
     fake.getDirect3DFails = true;
     EXPECT_EQ(runSetup(), E_FAIL);
-    EXPECT_EQ(fake.calls.back(), "GetDirect3D");
+    EXPECT_EQ(fake.calls.back(), "device.GetDirect3D");
 
     RecordingDisplay noMaterial;
     noMaterial.hardwareZFormats = {zFormat(DDPF_ZBUFFER, 16)};

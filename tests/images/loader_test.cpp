@@ -57,8 +57,17 @@ class Loaders : public ::testing::Test {
         return path;
     }
 
+    // What the loaders said, as the program shows it; emptied by each look.
+    std::string said() {
+        std::string text;
+        for (const Message& message : messages.list) text += messageLine(message);
+        messages = {};
+        return text;
+    }
+
     HeadlessPresenter presenter;
     DisplayObjects display;
+    Messages messages;
 };
 
 TEST_F(Loaders, PcxBackdropLandsInTheDisplayLayoutAtItsOwnSize) {
@@ -77,17 +86,15 @@ TEST_F(Loaders, PcxBackdropLandsInTheDisplayLayoutAtItsOwnSize) {
 }
 
 TEST_F(Loaders, MissingOrEmptyPcxLeavesNoBackdrop) {
-    ::testing::internal::CaptureStderr();
-    loadPcxBackground(display, (::testing::TempDir() + "/no-such-file.pcx").c_str());
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    messages = loadPcxBackground(display, (::testing::TempDir() + "/no-such-file.pcx").c_str());
+    EXPECT_EQ(said(), "");
     EXPECT_EQ(display.backgroundSurface, nullptr);
 
     std::vector<std::uint8_t> noWidth(kPcxHeaderSize, 0);
     noWidth[8] = noWidth[9] = 0xFF;
     const std::string path = writeTemp("nowidth.pcx", noWidth);
-    ::testing::internal::CaptureStderr();
-    loadPcxBackground(display, path.c_str());
-    const std::string message = ::testing::internal::GetCapturedStderr();
+    messages = loadPcxBackground(display, path.c_str());
+    const std::string message = said();
     EXPECT_NE(message.find(path), std::string::npos) << message;
     EXPECT_NE(message.find("no pixels"), std::string::npos) << message;
     EXPECT_EQ(display.backgroundSurface, nullptr);
@@ -96,7 +103,7 @@ TEST_F(Loaders, MissingOrEmptyPcxLeavesNoBackdrop) {
 TEST_F(Loaders, SprTextureKeepsTheImageSizeIn555) {
     const SprImage image{3, 2, {0xFFFF, 0xF800, 0x07E0, 0x001F, 0, 0x8410}};
     const std::string path = writeTemp("texture.spr", encodeSpr(image, SprEncoding::kRunLength));
-    ASSERT_EQ(loadSprTexture(display, path.c_str(), 3), 1);
+    ASSERT_EQ(loadSprTexture(display, path.c_str(), 3, messages), 1);
     ASSERT_NE(display.textureSurfaces[3], nullptr);
     ASSERT_NE(display.textures[3], nullptr);
     EXPECT_EQ(display.textures[0], nullptr);
@@ -112,19 +119,17 @@ TEST_F(Loaders, FaultySprFilesAreReportedAndLeaveTheSlotEmpty) {
     const std::string badEncoding = writeTemp("bad.spr", {7, 1, 0, 1, 0, 0, 0});
     const std::string shortRaw = writeTemp("short.spr", {0, 4, 0, 4, 0, 1, 2, 3});
     for (const std::string& path : {missing, badEncoding, shortRaw}) {
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(loadSprTexture(display, path.c_str(), 0), 0);
-        const std::string message = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(loadSprTexture(display, path.c_str(), 0, messages), 0);
+        const std::string message = said();
         EXPECT_NE(message.find(path), std::string::npos) << message;
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
         EXPECT_EQ(display.textures[0], nullptr);
         EXPECT_EQ(display.textureSurfaces[0], nullptr);
     }
     const std::string good = writeTemp("good.spr", encodeSpr({1, 1, {0}}, SprEncoding::kRaw));
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(loadSprTexture(display, good.c_str(), 8), 0);
-    EXPECT_EQ(loadSprTexture(display, good.c_str(), -1), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("slot"), std::string::npos);
+    EXPECT_EQ(loadSprTexture(display, good.c_str(), 8, messages), 0);
+    EXPECT_EQ(loadSprTexture(display, good.c_str(), -1, messages), 0);
+    EXPECT_NE(said().find("slot"), std::string::npos);
 }
 
 // A device that demands power-of-two (and, when asked, square) textures, in front of the
@@ -182,7 +187,7 @@ TEST_F(PowerOfTwoLoaders, TexturesShrinkToAboutHalfSizeInPowersOfTwo) {
     const std::string path = writeTemp(
         "big.spr",
         encodeSpr({256, 256, std::vector<std::uint16_t>(256 * 256, 0xFFFF)}, SprEncoding::kRaw));
-    ASSERT_EQ(loadSprTexture(display, path.c_str(), 1), 1);
+    ASSERT_EQ(loadSprTexture(display, path.c_str(), 1, messages), 1);
     const SurfaceContents contents = readSurface(display.textureSurfaces[1]);
     EXPECT_EQ(contents.width, 128u);
     EXPECT_EQ(contents.height, 128u);
@@ -195,7 +200,7 @@ TEST_F(PowerOfTwoLoaders, SquareOnlyTexturesTakeTheLargerSide) {
     fakeDevice.textureCaps = D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY;
     SprImage image{200, 100, std::vector<std::uint16_t>(200 * 100, 0x0001)};
     const std::string path = writeTemp("wide.spr", encodeSpr(image, SprEncoding::kRaw));
-    ASSERT_EQ(loadSprTexture(display, path.c_str(), 2), 1);
+    ASSERT_EQ(loadSprTexture(display, path.c_str(), 2, messages), 1);
     const SurfaceContents contents = readSurface(display.textureSurfaces[2]);
     EXPECT_EQ(contents.width, 128u);
     EXPECT_EQ(contents.height, 128u);
@@ -206,7 +211,7 @@ TEST_F(PowerOfTwoLoaders, SquareOnlyTexturesTakeTheLargerSide) {
 TEST_F(PowerOfTwoLoaders, ADeviceThatCannotDescribeItselfGetsNoTexture) {
     fakeDevice.capsFail = true;
     const std::string path = writeTemp("small.spr", encodeSpr({1, 1, {5}}, SprEncoding::kRaw));
-    EXPECT_EQ(loadSprTexture(display, path.c_str(), 0), 0);
+    EXPECT_EQ(loadSprTexture(display, path.c_str(), 0, messages), 0);
     EXPECT_EQ(display.textureSurfaces[0], nullptr);
 }
 

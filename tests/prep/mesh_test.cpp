@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ase/scene_finish.h"
 #include "tests/prep/scene_builder.h"
 
 namespace {
@@ -89,6 +90,7 @@ TEST(TriangleLists, OutOfRangeIndicesReadNothingOutside) {
     // Texture corner b of face 0 is out of range; face 2 has no texture face at all.
     setTexture(object, {texVertex(0.1f, 0.2f), texVertex(0.3f, 0.4f), texVertex(0.5f, 0.6f)},
                {{0, 0, 7, 2}, {1, 1, 2, 0}});
+    fitCountsToRecords(scene);  // the missing corners' normals become zero ones
     buildTriangleLists(scene);
     const auto& list = scene.drawObjects[i].vertices;
     ASSERT_EQ(list.size(), 9u);
@@ -110,11 +112,20 @@ TEST(TriangleLists, MissingFacesAndObjectsPastTheRecordsAreSafe) {
     setMesh(scene.geomObjects[i], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}});
     scene.geomObjects[i].faceCount = 2;  // more faces counted than stored
     scene.objectCount = 5;               // more objects counted than stored
+    fitCountsToRecords(scene);
+    EXPECT_EQ(scene.objectCount, 1);
+    EXPECT_EQ(scene.geomObjects[i].faceCount, 1);
     buildTriangleLists(scene);
     const auto& list = scene.drawObjects[i].vertices;
-    ASSERT_EQ(list.size(), 6u);
+    ASSERT_EQ(list.size(), 3u);
     expectPosition(list[2], kFourVertices[2]);
-    for (int corner = 3; corner < 6; ++corner) expectPosition(list[corner], D3DVECTOR(0, 0, 0));
+
+    // Fewer objects counted than stored: the ones past the count are not prepared at all.
+    addObject(scene, "\"Uncounted\"");
+    scene.objectCount = 1;
+    fitCountsToRecords(scene);
+    EXPECT_EQ(scene.geomObjects.size(), 1u);
+    EXPECT_EQ(scene.drawObjects.size(), 1u);
 }
 
 }  // namespace

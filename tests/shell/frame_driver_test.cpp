@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "prep/math.h"
 #include "tests/prep/scene_builder.h"
-#include "tests/shell/recording_frame.h"
+#include "tests/support/recording_display.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ class FrameDriver : public ::testing::Test {
 
     DWORD now = 5000;
     ScopedTimeSource clock{[this] { return now; }};
-    LoggingDisplay fake;
+    WiredDisplay fake;
     Scene scene = twoObjectScene(3);
     FrameState state;
     PoseWork pose;
@@ -58,10 +58,10 @@ TEST_F(FrameDriver, CallsThePlatformInTheFramesOrder) {
         "device.BeginScene",
         "target.Blt(null, background, null, 0x1000000, null)",
         "device.SetTexture(0, texture0)",
-        "device.SetMaterial",
+        "material.SetMaterial",
         "device.SetTexture(0, texture0)",
         "device.DrawPrimitive(4, 0x112, 3, 0)",
-        "device.SetMaterial",
+        "material.SetMaterial",
         "device.SetTexture(0, texture0)",
         "device.DrawPrimitive(4, 0x112, 3, 0)",
         "device.EndScene",
@@ -71,7 +71,7 @@ TEST_F(FrameDriver, CallsThePlatformInTheFramesOrder) {
         "back.ReleaseDC",
         "primary.Flip(null, 0x1)",
     };
-    EXPECT_EQ(fake.log.calls, expected);
+    EXPECT_EQ(fake.platform.calls, expected);
 }
 
 TEST_F(FrameDriver, SetsTheLookAtViewEveryFrame) {
@@ -79,16 +79,16 @@ TEST_F(FrameDriver, SetsTheLookAtViewEveryFrame) {
     ASSERT_TRUE(buildViewMatrix(expected, D3DVECTOR(300, 300, 300), D3DVECTOR(0, 0, 0),
                                 D3DVECTOR(0, 0, 0)));
     framesDrawn(2);
-    EXPECT_EQ(std::memcmp(&fake.device.lastView, &expected, sizeof expected), 0);
+    EXPECT_EQ(std::memcmp(&fake.platform.device.lastView, &expected, sizeof expected), 0);
 }
 
 // Without a backdrop the blit has no source and fails; the frame goes on regardless.
 TEST_F(FrameDriver, MissingBackgroundStillDrawsTheFrame) {
-    LoggingDisplay bare(false);
+    WiredDisplay bare(false);
     FrameWorld world{scene, bare.display, state, pose, kTableModel, fixedCamera, kPlainMaterials};
     renderFrame(world);
-    EXPECT_EQ(bare.log.calls[3], "target.Blt(null, null, null, 0x1000000, null)");
-    EXPECT_EQ(bare.log.calls.back(), "primary.Flip(null, 0x1)");
+    EXPECT_EQ(bare.platform.calls[3], "target.Blt(null, null, null, 0x1000000, null)");
+    EXPECT_EQ(bare.platform.calls.back(), "primary.Flip(null, 0x1)");
     EXPECT_EQ(state.frameCounter, 1);
 }
 
@@ -111,46 +111,46 @@ class FrameRate : public ::testing::Test {
   protected:
     void frameAt(DWORD time) {
         now = time;
-        drawFrameRate(state, &fake.back);
+        drawFrameRate(state, fake.display.backBuffer);
     }
     DWORD now = 0;
     ScopedTimeSource clock{[this] { return now; }};
-    LoggingDisplay fake;
+    WiredDisplay fake;
     FrameState state;
 };
 
 // The clock may read 0 on the first frame (it counts from the program's start).
 TEST_F(FrameRate, FirstFrameShowsOneEvenAtClockZero) {
     frameAt(0);
-    EXPECT_EQ(fake.log.texts, (std::vector<std::string>{"1"}));
+    EXPECT_EQ(fake.platform.texts, (std::vector<std::string>{"1"}));
 }
 
 TEST_F(FrameRate, RenewsOnlyAfterMoreThanOneSecond) {
     frameAt(100);                                         // "1"
     for (DWORD t = 200; t <= 1100; t += 100) frameAt(t);  // exactly 1000 ms later: no renewal
-    EXPECT_EQ(fake.log.texts.back(), "1");
+    EXPECT_EQ(fake.platform.texts.back(), "1");
     frameAt(1101);  // 11 frames since the last renewal, this one included
-    EXPECT_EQ(fake.log.texts.back(), "11");
-    EXPECT_EQ(fake.log.texts.size(), 12u);  // drawn every frame, also between renewals
+    EXPECT_EQ(fake.platform.texts.back(), "11");
+    EXPECT_EQ(fake.platform.texts.size(), 12u);  // drawn every frame, also between renewals
 }
 
 TEST_F(FrameRate, ShorterNumberLeavesNoStaleDigits) {
     frameAt(10);
     for (int i = 0; i < 120; ++i) frameAt(20 + i);
     frameAt(1011);
-    ASSERT_EQ(fake.log.texts.back(), "121");
+    ASSERT_EQ(fake.platform.texts.back(), "121");
     frameAt(2012);
-    EXPECT_EQ(fake.log.texts.back(), "1");
-    EXPECT_EQ(fake.log.calls.back(), "back.ReleaseDC");
-    EXPECT_EQ(fake.log.calls[fake.log.calls.size() - 2], "back.TextOut(10, 10, \"1\")");
+    EXPECT_EQ(fake.platform.texts.back(), "1");
+    EXPECT_EQ(fake.platform.calls.back(), "back.ReleaseDC");
+    EXPECT_EQ(fake.platform.calls[fake.platform.calls.size() - 2], "back.TextOut(10, 10, \"1\")");
 }
 
 TEST_F(FrameRate, ClockWrapAroundCountsAsShortElapsedTime) {
     frameAt(0xFFFFFF00u);
     frameAt(0x00000010u);  // 272 ms later, across the wrap
-    EXPECT_EQ(fake.log.texts.back(), "1");
+    EXPECT_EQ(fake.platform.texts.back(), "1");
     frameAt(0x00000400u);  // 1280 ms after the renewal
-    EXPECT_EQ(fake.log.texts.back(), "2");
+    EXPECT_EQ(fake.platform.texts.back(), "2");
 }
 
 }  // namespace
