@@ -3,7 +3,7 @@
 // terms), so that both devices light and place every vertex alike.
 #pragma once
 
-#include "platform/raster/raster.h"
+#include "platform/raster/draw_context.h"
 
 struct GlScissor {
     int x = 0, y = 0, width = 0, height = 0;
@@ -14,15 +14,7 @@ struct GlDrawConstants {
     float world[16] = {};  // the world matrix, for lighting in world space
 
     // Lighting at the vertices: base + diffuse * max(N.L, 0), plus the local-viewer specular.
-    bool lightOn = false;
-    float toLight[3] = {};  // unit vector towards the light
-    float base[3] = {};     // emissive + global ambient * material ambient
-    float diffuse[3] = {};  // material diffuse * light colour (0 with the light off)
-    bool specularOn = false;
-    float specular[3] = {};  // material specular * light colour
-    float power = 0;
-    int wholePower = 0;  // the power when it is a whole number from 1 to 64, else 0
-    float eye[3] = {};   // the camera in world space
+    sw::LightingSetup lighting;
 
     // Pixel position of clip (x, y, w): (offsetX + scaleX * x / w, offsetY - scaleY * y / w),
     // sampled at whole pixel coordinates. Depth is minZ + (maxZ - minZ) * z / w.
@@ -57,6 +49,3 @@ struct GlTargetSize {
 // Fills `out`; false when the draw can touch no pixel (an empty or unusable viewport).
 bool computeDrawConstants(const sw::RasterState& state, const GlTargetSize& target,
                           sw::PixelLayout targetLayout, GlDrawConstants& out);
-
-// Texture sizes the pixel shader can address: the same limit the software rasterizer keeps.
-bool usableTexture(const sw::TextureView* texture);

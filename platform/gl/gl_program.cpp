@@ -231,15 +231,15 @@ void GlProgram::use(const GlDrawConstants& k, const GlViewport& window) const {
     glUseProgram(program_);
     glUniformMatrix4fv(at_[kMvp], 1, GL_FALSE, k.mvp);
     glUniformMatrix4fv(at_[kWorld], 1, GL_FALSE, k.world);
-    glUniform1i(at_[kLightOn], k.lightOn);
-    glUniform3fv(at_[kToLight], 1, k.toLight);
-    glUniform3fv(at_[kBase], 1, k.base);
-    glUniform3fv(at_[kDiffuse], 1, k.diffuse);
-    glUniform1i(at_[kSpecularOn], k.specularOn);
-    glUniform3fv(at_[kSpecular], 1, k.specular);
-    glUniform1f(at_[kPower], k.power);
-    glUniform1i(at_[kWholePower], k.wholePower);
-    glUniform3fv(at_[kEye], 1, k.eye);
+    glUniform1i(at_[kLightOn], k.lighting.lightOn);
+    glUniform3fv(at_[kToLight], 1, k.lighting.toLight);
+    glUniform3fv(at_[kBase], 1, k.lighting.base);
+    glUniform3fv(at_[kDiffuse], 1, k.lighting.diffuse);
+    glUniform1i(at_[kSpecularOn], k.lighting.specularOn);
+    glUniform3fv(at_[kSpecular], 1, k.lighting.specular);
+    glUniform1f(at_[kPower], k.lighting.power);
+    glUniform1i(at_[kWholePower], k.lighting.wholePower);
+    glUniform3fv(at_[kEye], 1, k.lighting.eye);
     glUniform4f(at_[kToWindow], k.scaleX, k.offsetX, k.scaleY, k.offsetY);
     glUniform3f(at_[kGlWindow], static_cast<float>(window.originX),
                 static_cast<float>(window.originY), 2.0f / static_cast<float>(window.size));

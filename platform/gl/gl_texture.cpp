@@ -24,7 +24,8 @@ void makeTexelStorage(int width, int height, const std::uint16_t* texels) {
 bool GlTexture::upload(const sw::TextureView& texels) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (!usableTexture(&texels) || texels.width > largest || texels.height > largest) return false;
+    if (!sw::usableTexture(&texels) || texels.width > largest || texels.height > largest)
+        return false;
     if (name_ == 0) glGenTextures(1, &name_);
     glBindTexture(GL_TEXTURE_2D, name_);
     setRowLayout(GL_UNPACK_ROW_LENGTH, GL_UNPACK_ALIGNMENT, texels.pitch);

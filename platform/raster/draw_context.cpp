@@ -80,7 +80,9 @@ bool normalize(double& x, double& y, double& z) {
     return true;
 }
 
-void prepareTransform(const RasterState& state, DrawContext& context) {
+}  // namespace
+
+void combinedTransform(const RasterState& state, float (&mvp)[4][4]) {
     Matrix world, view, projection, worldView, all;
     toDouble(state.world, world);
     toDouble(state.view, view);
@@ -88,11 +90,10 @@ void prepareTransform(const RasterState& state, DrawContext& context) {
     multiply(world, view, worldView);
     multiply(worldView, projection, all);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) context.mvp[r][c] = static_cast<float>(all[r][c]);
+        for (int c = 0; c < 4; ++c) mvp[r][c] = static_cast<float>(all[r][c]);
 }
 
-void prepareLighting(const RasterState& state, DrawContext& context) {
-    LightingSetup& l = context.lighting;
+void prepareLighting(const RasterState& state, LightingSetup& l) {
     const D3DMATERIAL& m = state.material;
     const LightParams& light = state.light;
 
@@ -133,6 +134,21 @@ void prepareLighting(const RasterState& state, DrawContext& context) {
         for (int c = 0; c < 3; ++c) l.world[r][c] = w[r * 4 + c];
 }
 
+bool usableTexture(const TextureView* t) {
+    return t != nullptr && t->texels != nullptr && t->width > 0 && t->height > 0 &&
+           t->pitch >= t->width && t->width <= kMaxTextureSize && t->height <= kMaxTextureSize &&
+           t->pitch <= kMaxTextureSize;
+}
+
+bool usableViewport(const ViewportParams& vp) {
+    return vp.width > 0 && vp.height > 0 && vp.width <= kMaxViewportSize &&
+           vp.height <= kMaxViewportSize && vp.clipWidth > 0 && vp.clipHeight > 0 &&
+           std::isfinite(vp.clipX) && std::isfinite(vp.clipY) && std::isfinite(vp.clipWidth) &&
+           std::isfinite(vp.clipHeight) && std::isfinite(vp.minZ) && std::isfinite(vp.maxZ);
+}
+
+namespace {
+
 void setChannelMaxima(const ChannelLayout& channels, float (&maxima)[3]) {
     maxima[0] = static_cast<float>(channels.redMax);
     maxima[1] = static_cast<float>(channels.greenMax);
@@ -151,9 +167,7 @@ bool isPowerOfTwo(int n) {
 
 void prepareTexture(const RasterState& state, DrawContext& context) {
     const TextureView* t = state.texture;
-    context.textured = t != nullptr && t->texels != nullptr && t->width > 0 && t->height > 0 &&
-                       t->pitch >= t->width && t->width <= kMaxTextureSize &&
-                       t->height <= kMaxTextureSize && t->pitch <= kMaxTextureSize;
+    context.textured = usableTexture(t);
     if (!context.textured) return;
     TextureSampler& s = context.texture;
     s.texels = t->texels;
@@ -188,11 +202,7 @@ void prepareColourScales(const ColorTarget& color, DrawContext& context) {
 }
 
 bool prepareViewport(const ViewportParams& vp, const ColorTarget& color, DrawContext& context) {
-    if (vp.width <= 0 || vp.height <= 0 || vp.width > kMaxViewportSize ||
-        vp.height > kMaxViewportSize || !(vp.clipWidth > 0) || !(vp.clipHeight > 0) ||
-        !std::isfinite(vp.clipX) || !std::isfinite(vp.clipY) || !std::isfinite(vp.clipWidth) ||
-        !std::isfinite(vp.clipHeight) || !std::isfinite(vp.minZ) || !std::isfinite(vp.maxZ))
-        return false;
+    if (!usableViewport(vp)) return false;
 
     PixelTarget& t = context.target;
     t.minX = static_cast<int>(std::max<long long>(vp.x, 0));
@@ -267,8 +277,8 @@ bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
         color.pitch < color.width)
         return false;
     if (!prepareViewport(state.viewport, color, context)) return false;
-    prepareTransform(state, context);
-    prepareLighting(state, context);
+    combinedTransform(state, context.mvp);
+    prepareLighting(state, context.lighting);
     prepareTexture(state, context);
     prepareColourScales(color, context);
     if (!prepareTarget(state, color, depth, context)) return false;

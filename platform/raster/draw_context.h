@@ -153,6 +153,16 @@ struct DrawContext {
     RasterizeFn rasterize = nullptr;
 };
 
+// What every device works out alike from the device state, so that the software and OpenGL
+// devices place and light each vertex the same way:
+// world * view * projection, multiplied in doubles;
+void combinedTransform(const RasterState& state, float (&mvp)[4][4]);
+// the terms of the lighting formulas and the camera in world space;
+void prepareLighting(const RasterState& state, LightingSetup& lighting);
+// textures and viewports the pixel arithmetic can address.
+bool usableTexture(const TextureView* texture);
+bool usableViewport(const ViewportParams& viewport);
+
 // Fills `context` from the device state, to be drawn with `kernels`; false when nothing can be
 // drawn (no pixels, empty viewport).
 bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
