@@ -13,6 +13,7 @@
 #include "ase/reader.h"
 #include "prep/prepare.h"
 #include "shell/commands.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -48,12 +49,6 @@ ObjFile readObj(const fs::path& path) {
 
 class ExportCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "aseplay-export-XXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     ObjFile exportAt(int frame) {
         Options options;
         options.scenePath = kChainScene;
@@ -63,7 +58,8 @@ class ExportCommand : public ::testing::Test {
         return readObj(options.exportObjPath);
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"aseplay-export"};
+    const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(ExportCommand, WritesThePosedSceneReadBackToTheSameFloats) {

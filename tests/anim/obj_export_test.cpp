@@ -12,6 +12,7 @@
 
 #include "shell/commands.h"
 #include "tests/prep/scene_builder.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -20,18 +21,6 @@ using testscene::addObject;
 using testscene::setRestTriangle;
 
 // A fresh directory for one test, removed afterwards.
-class TempDir {
-  public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "aseplay-obj-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 std::string readAll(const fs::path& path) {
     std::ifstream in(path);
@@ -78,7 +67,7 @@ TEST(ObjExport, WritesObjectsVerticesAndFacesNumberedOverTheFile) {
 TEST(ObjExport, FileAppearsWholeOrNotAtAll) {
     PoseWork work;
     const Scene scene = twoTriangles(work);
-    TempDir dir;
+    ScratchDir dir("aseplay-obj");
     const fs::path target = dir.path() / "pose.obj";
     Messages messages;
     ASSERT_TRUE(writeObjFile(target.string(), scene, work, messages));
@@ -97,7 +86,7 @@ TEST(ObjExport, FileAppearsWholeOrNotAtAll) {
 }
 
 TEST(ExportObjCommand, UnreadableSceneFailsWithoutWriting) {
-    TempDir dir;
+    ScratchDir dir("aseplay-obj");
     Options options;
     options.scenePath = (dir.path() / "absent.ase").string();
     options.exportObjPath = (dir.path() / "out.obj").string();

@@ -19,6 +19,7 @@
 #include "platform/headless/headless_presenter.h"
 #include "shell/player.h"
 #include "tests/gl/test_context.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/scenegen/scene_writer.h"
 
 namespace {
@@ -148,12 +149,6 @@ void expectAgreement(const std::string& name, const Options& options,
 
 class GeneratedScene : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "aseplay-gl-XXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path write(const SceneGenOptions& options) {
         const fs::path path = dir_ / ("scene" + std::to_string(++written_) + ".ase");
         std::FILE* file = std::fopen(path.string().c_str(), "wb");
@@ -164,7 +159,8 @@ class GeneratedScene : public ::testing::Test {
         return path;
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"aseplay-gl"};
+    const fs::path dir_ = scratch_.path();
     int written_ = 0;
 };
 

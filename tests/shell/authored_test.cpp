@@ -16,6 +16,7 @@
 #include "shell/commands.h"
 #include "shell/player.h"
 #include "shell/view_check.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -39,12 +40,14 @@ Options authoredOptions(const fs::path& scene) {
 TEST(MaterialMaps, FoundBesideTheSceneByFileNameInAnyLetterCase) {
     EXPECT_EQ(mapFileName("\"C:\\Art\\Maps\\Checker.BMP\""), "Checker.BMP");
     EXPECT_EQ(mapFileName("\"/home/art/wall.tga\""), "wall.tga");
-    EXPECT_EQ(findBesideScene(kAuthored.string(), "Checker.BMP"), (kAuthored / "checker.bmp").string());
+    EXPECT_EQ(findBesideScene(kAuthored.string(), "Checker.BMP"),
+              (kAuthored / "checker.bmp").string());
     EXPECT_EQ(findBesideScene(kAuthored.string(), "missing.bmp"), "");
 
     std::vector<std::uint8_t> bytes;
     std::string error;
-    ASSERT_EQ(readFileBytes((kAuthored / "checker.bmp").string(), bytes, error), FileReadResult::kOk);
+    ASSERT_EQ(readFileBytes((kAuthored / "checker.bmp").string(), bytes, error),
+              FileReadResult::kOk);
     RgbImage picture;
     ASSERT_TRUE(decodePicture("checker.bmp", bytes, picture, error)) << error;
     EXPECT_EQ(picture.width, 16);
@@ -78,12 +81,8 @@ TEST(AuthoredMaterials, FacesWearTheirSubMaterialAndUnmaterialedObjectsTheirWire
 
 class AuthoredRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "aseplay-authored-XXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    ScratchDir scratch_{"aseplay-authored"};
+    const fs::path dir_ = scratch_.path();
 };
 
 // Run with ASEPLAY_REGENERATE_REFERENCES=1 to rewrite the picture after an intended change (and
@@ -116,8 +115,9 @@ TEST_F(AuthoredRun, AMissingMapLeavesItsColoursWithOneLine) {
     options.frames = 2;
     testing::internal::CaptureStderr();
     EXPECT_EQ(runPlayer(options), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "aseplay: Checker.BMP: map not found beside the scene; its material keeps its colours\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "aseplay: Checker.BMP: map not found beside the scene; its material keeps its colours\n");
 }
 
 // Whether the depth buffer holds a drawn pixel on any edge of the frame.
@@ -127,12 +127,15 @@ bool touchesAnEdge(DisplayObjects& display) {
     desc.dwSize = kDDSurfaceDesc2Size;
     EXPECT_EQ(display.zBuffer->Lock(nullptr, &desc, DDLOCK_SURFACEMEMORYPTR, nullptr), DD_OK);
     const auto depth = [&](DWORD x, DWORD y) {
-        return reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(desc.lpSurface) +
-                                                      static_cast<std::ptrdiff_t>(y) * desc.lPitch)[x];
+        return reinterpret_cast<const std::uint16_t*>(
+            static_cast<const std::uint8_t*>(desc.lpSurface) +
+            static_cast<std::ptrdiff_t>(y) * desc.lPitch)[x];
     };
     bool touches = false;
-    for (DWORD x = 0; x < desc.dwWidth; ++x) touches |= depth(x, 0) != 0xFFFF || depth(x, desc.dwHeight - 1) != 0xFFFF;
-    for (DWORD y = 0; y < desc.dwHeight; ++y) touches |= depth(0, y) != 0xFFFF || depth(desc.dwWidth - 1, y) != 0xFFFF;
+    for (DWORD x = 0; x < desc.dwWidth; ++x)
+        touches |= depth(x, 0) != 0xFFFF || depth(x, desc.dwHeight - 1) != 0xFFFF;
+    for (DWORD y = 0; y < desc.dwHeight; ++y)
+        touches |= depth(0, y) != 0xFFFF || depth(desc.dwWidth - 1, y) != 0xFFFF;
     display.zBuffer->Unlock(nullptr);
     return touches;
 }
@@ -140,8 +143,9 @@ bool touchesAnEdge(DisplayObjects& display) {
 // Each real scene, framed by the fit camera in its own materials, lights at least a quarter of a
 // percent of the frame at its first and middle frames and touches none of its edges.
 TEST(RealScenes, FitAndAuthoredShowEachSceneWholeAndVisible) {
-    for (const char* file : {"MotionCaptureROM.ase", "anim2.ASE", "CameraRollAnimWithChildObject.ase",
-                             "TargetCameraAnim.ase", "Rifle2.ase"}) {
+    for (const char* file :
+         {"MotionCaptureROM.ase", "anim2.ASE", "CameraRollAnimWithChildObject.ase",
+          "TargetCameraAnim.ase", "Rifle2.ase"}) {
         const Options options = authoredOptions(kRealScenes / file);
         Player player;
         ASSERT_TRUE(loadScene(player.scene, options.scenePath, nullptr)) << file;

@@ -14,6 +14,7 @@
 #include "shell/commands.h"
 #include "shell/frame_output.h"
 #include "shell/stop_signal.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -32,15 +33,8 @@ Options demoOptions() {
 
 class PlayerRun : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "aseplay-player-XXXXXX").string();
-        dir_ = ::mkdtemp(pattern.data());
-        setStopRequested(false);
-    }
-    void TearDown() override {
-        setStopRequested(false);
-        fs::remove_all(dir_);
-    }
+    void SetUp() override { setStopRequested(false); }
+    void TearDown() override { setStopRequested(false); }
 
     static RgbImage readBack(const fs::path& path) {
         RgbImage image;
@@ -49,7 +43,8 @@ class PlayerRun : public ::testing::Test {
         return image;
     }
 
-    fs::path dir_;
+    ScratchDir scratch_{"aseplay-player"};
+    const fs::path dir_ = scratch_.path();
 };
 
 TEST(StartUp, FailedDeviceSetUpOpensNoPicture) {
