@@ -94,16 +94,8 @@ class Scene {
         draw(objects[2]);
         d.device->EndScene();
         seen.zBuffer = copyOf(d.zBuffer);
-        d.backBuffer->BltFast(0, 0, d.renderTarget, nullptr, DDBLTFAST_WAIT);
-        HDC dc = nullptr;
-        if (SUCCEEDED(d.backBuffer->GetDC(&dc))) {
-            TextOutA(dc, 10, 10, "42", 2);
-            d.backBuffer->ReleaseDC(dc);
-        }
-        d.primarySurface->Flip(nullptr, DDFLIP_WAIT);
-        for (int y = 0; y < d.screenHeight; ++y)
-            for (int x = 0; x < d.screenWidth; ++x)
-                seen.presented.push_back(path.presenter.pixel(x, y));
+        path.present("42");
+        seen.presented = path.shown();
         return seen;
     }
 

@@ -11,6 +11,9 @@
 #include "platform/headless/headless_presenter.h"
 #include "platform/software/software_display.h"
 
+// Pixels of a surface or of the presented frame, row by row.
+using SurfacePixels = std::vector<std::uint16_t>;
+
 struct FramePath {
     HeadlessPresenter presenter;
     DisplayObjects display;
@@ -62,18 +65,31 @@ struct FramePath {
                                           static_cast<DWORD>(object.vertices.size()), 0);
         }
         display.device->EndScene();
+        present("60");
+    }
+
+    // The end of a frame after its scene: copy to the back buffer, the two-digit text, the flip.
+    void present(const char (&text)[3]) {
         display.backBuffer->BltFast(0, 0, display.renderTarget, nullptr, DDBLTFAST_WAIT);
         HDC dc = nullptr;
         if (SUCCEEDED(display.backBuffer->GetDC(&dc))) {
-            TextOutA(dc, 10, 10, "60", 2);
+            TextOutA(dc, 10, 10, text, 2);
             display.backBuffer->ReleaseDC(dc);
         }
         display.primarySurface->Flip(nullptr, DDFLIP_WAIT);
     }
+
+    // What the presenter shows, row by row.
+    SurfacePixels shown() const {
+        SurfacePixels pixels;
+        pixels.reserve(static_cast<std::size_t>(display.screenWidth) * display.screenHeight);
+        for (int y = 0; y < display.screenHeight; ++y)
+            for (int x = 0; x < display.screenWidth; ++x) pixels.push_back(presenter.pixel(x, y));
+        return pixels;
+    }
 };
 
 // For the tests that compare what two ways of drawing leave in surfaces.
-using SurfacePixels = std::vector<std::uint16_t>;
 
 // Every pixel row of the surface, pitch included; empty when it cannot be locked.
 inline SurfacePixels copyOf(IDirectDrawSurface4* surface) {

@@ -67,17 +67,8 @@ class Scene {
         objects[2].texture = textures[0];
         draw(objects[2]);
         d.device->EndScene();
-        d.backBuffer->BltFast(0, 0, d.renderTarget, nullptr, DDBLTFAST_WAIT);
-        HDC dc = nullptr;
-        if (SUCCEEDED(d.backBuffer->GetDC(&dc))) {
-            TextOutA(dc, 10, 10, "42", 2);
-            d.backBuffer->ReleaseDC(dc);
-        }
-        d.primarySurface->Flip(nullptr, DDFLIP_WAIT);
-        seen.presented.resize(static_cast<std::size_t>(d.screenWidth) * d.screenHeight);
-        for (int y = 0; y < d.screenHeight; ++y)
-            for (int x = 0; x < d.screenWidth; ++x)
-                seen.presented[y * d.screenWidth + x] = path.presenter.pixel(x, y);
+        path.present("42");
+        seen.presented = path.shown();
         return seen;
     }
 
