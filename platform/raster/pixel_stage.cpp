@@ -19,6 +19,7 @@ constexpr int kRows = Float::kLanes / 4;
 
 // Per lane of a vector of kRows rows of four pixels: its column and row, as masks and numbers.
 alignas(32) constexpr std::int32_t kColumn[8] = {0, 1, 2, 3, 0, 1, 2, 3};
+alignas(32) constexpr float kColumnValue[8] = {0, 1, 2, 3, 0, 1, 2, 3};
 alignas(32) constexpr std::int32_t kColumnBit[8] = {1, 2, 4, 8, 1, 2, 4, 8};
 alignas(32) constexpr std::int32_t kSecondRow[8] = {0, 0, 0, 0, -1, -1, -1, -1};
 // 0x8000 in every 16-bit lane.
@@ -115,15 +116,6 @@ struct Attributes {
 
     Float operator[](int slot) const { return value[K::position(slot)]; }
 };
-
-// The attributes, each made by at(its slot).
-template <class K, typename Value>
-Attributes<K> makeAttributes(Value at) {
-    Attributes<K> a;
-    for (int slot = 0, i = 0; slot < kAttrCount; ++slot)
-        if (K::reads(slot)) a.value[i++] = at(slot);
-    return a;
-}
 
 // Channel (0..max) plus the dither threshold, truncated. Without specular the interpolated
 // colour cannot exceed max by more than rounding, which the threshold (< 1) absorbs, so only
@@ -245,50 +237,37 @@ void rowStart(const TriangleSetup& t, int bx, int y, float (&start)[kAttrSlots])
     });
 }
 
-// Per-triangle steps of the attributes, each broadcast to every lane once.
-template <class K>
-struct AttributeSteps {
-    Attributes<K> lanes;  // ddx * column
-    Attributes<K>
-        second;         // ddy in the lanes of a group's second row, -0 in the first (x + -0 is x)
-    Attributes<K> row;  // ddy
-};
-
-template <class K>
-AttributeSteps<K> attributeSteps(const TriangleSetup& t) {
-    const Float columns = toFloat(Int::load(kColumn));
-    const Float second = asFloat(Int::load(kSecondRow));
-    return {makeAttributes<K>([&](int slot) { return Float(t.ddx[slot]) * columns; }),
-            makeAttributes<K>(
-                [&](int slot) { return select(second, Float(t.ddy[slot]), Float(-0.0f)); }),
-            makeAttributes<K>([&](int slot) { return Float(t.ddy[slot]); })};
-}
-
 // The attributes of block n of a row of blocks: (row start + ddx * column) + ddx * 4 * n, and in
-// the second row of a group ddy more.
+// the second row of a group ddy more (-0 in the first: x + -0 is x). The steps are broadcast from
+// the set-up as they are needed: most triangles are small, and a copy made once per triangle
+// would cost more than it saves.
 template <class K>
-Attributes<K> blockStart(const TriangleSetup& t, const AttributeSteps<K>& steps,
-                         const float (&rowStart)[kAttrSlots], int n) {
+Attributes<K> blockStart(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int n) {
     alignas(32) float step[kAttrSlots];
     forSlots<K>(step, [&](auto v, int slot) {
         using V = decltype(v);
         return V::load(t.ddx + slot) * V(4.0f) * V(static_cast<float>(n));
     });
+    const Float columns = Float::load(kColumnValue);
+    const Float secondRow = asFloat(Int::load(kSecondRow));
     Attributes<K> a;
     for (int slot = 0, i = 0; slot < kAttrCount; ++slot) {
         if (!K::reads(slot)) continue;
-        const Float v = Float(rowStart[slot]) + steps.lanes.value[i] + Float(step[slot]);
-        a.value[i] = kRows > 1 ? v + steps.second.value[i] : v;
-        ++i;
+        const Float v = Float(rowStart[slot]) + Float(t.ddx[slot]) * columns + Float(step[slot]);
+        a.value[i++] = kRows > 1 ? v + select(secondRow, Float(t.ddy[slot]), Float(-0.0f)) : v;
     }
     return a;
 }
 
 // Each attribute moved down by kRows rows: ddy added kRows times, as row by row.
 template <class K>
-void nextRows(const AttributeSteps<K>& steps, Attributes<K>& a) {
-    for (int i = 0; i < K::attributes(); ++i)
-        for (int r = 0; r < kRows; ++r) a.value[i] = a.value[i] + steps.row.value[i];
+void nextRows(const TriangleSetup& t, Attributes<K>& a) {
+    for (int slot = 0, i = 0; slot < kAttrCount; ++slot) {
+        if (!K::reads(slot)) continue;
+        const Float ddy(t.ddy[slot]);
+        for (int r = 0; r < kRows; ++r) a.value[i] = a.value[i] + ddy;
+        ++i;
+    }
 }
 
 // Edge values can be far larger than 32 bits allow away from the triangle, but inside one
@@ -314,7 +293,6 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
     const PixelTarget& target = c.target;
     const PixelConstants k(c);
     const EdgeConstants w = edgeConstants(t);
-    const AttributeSteps<K> steps = attributeSteps<K>(t);
     const Int secondRow = Int::load(kSecondRow);
     // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
     // block's values come out of the same operations in any tile.
@@ -350,7 +328,7 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
             Int edge[3] = {};  // only read when the block is not wholly inside
             if (!inside)
                 for (int i = 0; i < 3; ++i) edge[i] = Int(pinEdge(e[i])) + w.lanes[i];
-            Attributes<K> attrs = blockStart(t, steps, start, n);
+            Attributes<K> attrs = blockStart<K>(t, start, n);
 
             const int valid = scissorLanes(target, bx);
             const Int validLanes = columnMask(valid);
@@ -370,7 +348,7 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
                 if (bits(cover) != 0)
                     shadeRows(k, target.zWrite, attrs, cover, to,
                               Float::load(target.ditherRows[y & 3]));
-                nextRows(steps, attrs);
+                nextRows(t, attrs);
                 to.color += kRows * target.colorPitch;
                 if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
             }
