@@ -237,25 +237,42 @@ void rowStart(const TriangleSetup& t, int bx, int y, float (&start)[kAttrSlots])
     });
 }
 
-// The attributes of block n of a row of blocks: (row start + ddx * column) + ddx * 4 * n, and in
-// the second row of a group ddy more (-0 in the first: x + -0 is x). The steps are broadcast from
-// the set-up as they are needed: most triangles are small, and a copy made once per triangle
-// would cost more than it saves.
+// The value of `slot` at the pixels of block n of a row of blocks: (row start + ddx * column) +
+// ddx * 4 * n, and in the second row of a group ddy more (-0 in the first: x + -0 is x).
+Float pixelSlot(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int n, int slot) {
+    const float step = t.ddx[slot] * 4.0f * static_cast<float>(n);
+    const Float v =
+        Float(rowStart[slot]) + Float(t.ddx[slot]) * Float::load(kColumnValue) + Float(step);
+    if constexpr (kRows == 1) return v;
+    return v + select(asFloat(Int::load(kSecondRow)), Float(t.ddy[slot]), Float(-0.0f));
+}
+
+// The same for slots 0..7 with eight lanes (lane = column + 4 * row), by the same operations:
+// each pixel's slots are worked out together, a vector of slots per pixel, and one transpose
+// turns them into a vector of pixels per slot, far fewer operations than broadcasts per slot.
+// With four lanes the broadcasts cost less than two transposes.
+template <typename V>
+void pixelSlots(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int n, V (&out)[8]) {
+    static_assert(V::kLanes == 8);
+    const V ddx = V::load(t.ddx);
+    const V step = ddx * V(4.0f) * V(static_cast<float>(n));
+    for (int column = 0; column < 4; ++column) {
+        out[column] = V::load(rowStart) + ddx * V(static_cast<float>(column)) + step;
+        out[4 + column] = out[column] + V::load(t.ddy);
+    }
+    simd::transpose(out);
+}
+
+// The attributes of block n of a row of blocks.
 template <class K>
 Attributes<K> blockStart(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int n) {
-    alignas(32) float step[kAttrSlots];
-    forSlots<K>(step, [&](auto v, int slot) {
-        using V = decltype(v);
-        return V::load(t.ddx + slot) * V(4.0f) * V(static_cast<float>(n));
-    });
-    const Float columns = Float::load(kColumnValue);
-    const Float secondRow = asFloat(Int::load(kSecondRow));
+    constexpr bool kTranspose = Float::kLanes == 8;
+    Float slots[8];
+    if constexpr (kTranspose) pixelSlots(t, rowStart, n, slots);
     Attributes<K> a;
-    for (int slot = 0, i = 0; slot < kAttrCount; ++slot) {
-        if (!K::reads(slot)) continue;
-        const Float v = Float(rowStart[slot]) + Float(t.ddx[slot]) * columns + Float(step[slot]);
-        a.value[i++] = kRows > 1 ? v + select(secondRow, Float(t.ddy[slot]), Float(-0.0f)) : v;
-    }
+    for (int slot = 0, i = 0; slot < kAttrCount; ++slot)
+        if (K::reads(slot))
+            a.value[i++] = kTranspose && slot < 8 ? slots[slot] : pixelSlot(t, rowStart, n, slot);
     return a;
 }
 
