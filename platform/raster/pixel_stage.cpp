@@ -365,6 +365,7 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
                 if (bits(cover) != 0)
                     shadeRows(k, target.zWrite, attrs, cover, to,
                               Float::load(target.ditherRows[y & 3]));
+                if (y + kRows > lastRow) break;  // the block's last group: no rows follow
                 nextRows(t, attrs);
                 to.color += kRows * target.colorPitch;
                 if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
