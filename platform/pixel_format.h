@@ -20,6 +20,12 @@ struct ChannelLayout {
     int blueMax;
 
     constexpr int greenBits() const { return greenMax == 63 ? 6 : 5; }
+    // The largest value of each channel, red, green, blue, as floats for the colour arithmetic.
+    void maxima(float (&out)[3]) const {
+        out[0] = static_cast<float>(redMax);
+        out[1] = static_cast<float>(greenMax);
+        out[2] = static_cast<float>(blueMax);
+    }
     constexpr std::uint16_t redMask() const {
         return static_cast<std::uint16_t>(redMax << redShift);
     }

@@ -35,28 +35,21 @@ bool workOutViewport(const sw::RasterState& state, const GlTargetSize& target,
     out.scissor = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                    static_cast<int>(bottom - top)};
 
-    const double scaleX = vp.width / static_cast<double>(vp.clipWidth);
-    const double scaleY = vp.height / static_cast<double>(vp.clipHeight);
-    out.scaleX = static_cast<float>(scaleX);
-    out.scaleY = static_cast<float>(scaleY);
-    out.offsetX = static_cast<float>(vp.x - vp.clipX * scaleX);
-    out.offsetY = static_cast<float>(vp.y + vp.clipY * scaleY);
+    const sw::ViewportMapping mapping = sw::viewportMapping(vp);
+    out.scaleX = mapping.scaleX;
+    out.scaleY = mapping.scaleY;
+    out.offsetX = mapping.offsetX;
+    out.offsetY = mapping.offsetY;
     out.minZ = vp.minZ;
     out.maxZ = vp.maxZ;
     return true;
-}
-
-void setMaxima(const ChannelLayout& channels, float (&maxima)[3]) {
-    maxima[0] = static_cast<float>(channels.redMax);
-    maxima[1] = static_cast<float>(channels.greenMax);
-    maxima[2] = static_cast<float>(channels.blueMax);
 }
 
 void workOutOutput(const sw::RasterState& state, sw::PixelLayout targetLayout,
                    GlDrawConstants& out) {
     const ChannelLayout output = channelLayout(targetLayout);
     out.outputRedShift = output.redShift;
-    setMaxima(output, out.outputMax);
+    output.maxima(out.outputMax);
     std::copy(out.outputMax, out.outputMax + 3, out.diffuseScale);
     out.dither = state.dither;
     out.textured = sw::usableTexture(state.texture);
@@ -67,7 +60,7 @@ void workOutOutput(const sw::RasterState& state, sw::PixelLayout targetLayout,
     out.textureRedShift = texels.redShift;
     out.textureGreenMask = texels.greenMax;
     float texelMax[3];
-    setMaxima(texels, texelMax);
+    texels.maxima(texelMax);
     for (int c = 0; c < 3; ++c) out.diffuseScale[c] = out.outputMax[c] / texelMax[c];
     out.address = state.textureAddress;
 }

@@ -140,6 +140,13 @@ bool usableTexture(const TextureView* t) {
            t->pitch <= kMaxTextureSize;
 }
 
+ViewportMapping viewportMapping(const ViewportParams& vp) {
+    const double scaleX = vp.width / static_cast<double>(vp.clipWidth);
+    const double scaleY = vp.height / static_cast<double>(vp.clipHeight);
+    return {static_cast<float>(scaleX), static_cast<float>(vp.x - vp.clipX * scaleX),
+            static_cast<float>(scaleY), static_cast<float>(vp.y + vp.clipY * scaleY)};
+}
+
 bool usableViewport(const ViewportParams& vp) {
     return vp.width > 0 && vp.height > 0 && vp.width <= kMaxViewportSize &&
            vp.height <= kMaxViewportSize && vp.clipWidth > 0 && vp.clipHeight > 0 &&
@@ -148,12 +155,6 @@ bool usableViewport(const ViewportParams& vp) {
 }
 
 namespace {
-
-void setChannelMaxima(const ChannelLayout& channels, float (&maxima)[3]) {
-    maxima[0] = static_cast<float>(channels.redMax);
-    maxima[1] = static_cast<float>(channels.greenMax);
-    maxima[2] = static_cast<float>(channels.blueMax);
-}
 
 // `low` in the low 16 bits, `high` above.
 std::int32_t pairOf16(int low, int high) {
@@ -182,7 +183,7 @@ void prepareTexture(const RasterState& state, DrawContext& context) {
     const ChannelLayout channels = channelLayout(t->layout);
     s.redShift = channels.redShift;
     s.greenMask = channels.greenMax;
-    setChannelMaxima(channels, s.channelMax);
+    channels.maxima(s.channelMax);
     s.sizeLow = pairOf16(t->width - 1, t->height - 1);
     s.sizeBits = pairOf16(t->width, t->height);
     s.periodLow = pairOf16(2 * t->width - 1, 2 * t->height - 1);
@@ -193,7 +194,7 @@ void prepareColourScales(const ColorTarget& color, DrawContext& context) {
     PixelTarget& t = context.target;
     const ChannelLayout channels = channelLayout(color.layout);
     t.redShift = channels.redShift;
-    setChannelMaxima(channels, t.channelMax);
+    channels.maxima(t.channelMax);
     for (int c = 0; c < 3; ++c) {
         context.specularScale[c] = t.channelMax[c];
         context.diffuseScale[c] =
@@ -213,12 +214,14 @@ bool prepareViewport(const ViewportParams& vp, const ColorTarget& color, DrawCon
         std::min<long long>(static_cast<long long>(vp.y) + vp.height, color.height) - 1);
     if (t.minX > t.maxX || t.minY > t.maxY) return false;
 
+    const ViewportMapping mapping = viewportMapping(vp);
+    // The guard band wants the scales unrounded.
     const double scaleX = vp.width / static_cast<double>(vp.clipWidth);
     const double scaleY = vp.height / static_cast<double>(vp.clipHeight);
-    context.scaleX = static_cast<float>(scaleX);
-    context.scaleY = static_cast<float>(scaleY);
-    context.offsetX = static_cast<float>(vp.x - vp.clipX * scaleX);
-    context.offsetY = static_cast<float>(vp.y + vp.clipY * scaleY);
+    context.scaleX = mapping.scaleX;
+    context.scaleY = mapping.scaleY;
+    context.offsetX = mapping.offsetX;
+    context.offsetY = mapping.offsetY;
     context.centreX = static_cast<float>(vp.x + vp.width / 2.0);
     context.centreY = static_cast<float>(vp.y + vp.height / 2.0);
     context.zScale = static_cast<float>((static_cast<double>(vp.maxZ) - vp.minZ) * 65535.0);

@@ -162,6 +162,11 @@ void prepareLighting(const RasterState& state, LightingSetup& lighting);
 // textures and viewports the pixel arithmetic can address.
 bool usableTexture(const TextureView* texture);
 bool usableViewport(const ViewportParams& viewport);
+// Pixel position of clip (x, y, w): (offsetX + scaleX * x / w, offsetY - scaleY * y / w).
+struct ViewportMapping {
+    float scaleX, offsetX, scaleY, offsetY;
+};
+ViewportMapping viewportMapping(const ViewportParams& viewport);
 
 // Fills `context` from the device state, to be drawn with `kernels`; false when nothing can be
 // drawn (no pixels, empty viewport).

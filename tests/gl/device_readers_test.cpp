@@ -75,10 +75,7 @@ class Scene {
         DisplayObjects& d = path.display;
         Seen seen;
         setCameraAndLight(turn);
-        D3DRECT all{0, 0, d.screenWidth, d.screenHeight};
-        d.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        d.device->BeginScene();
-        d.renderTarget->Blt(nullptr, path.backdrop, nullptr, DDBLT_WAIT, nullptr);
+        path.begin();
         draw(objects[0]);
         seen.lockedMidScene = copyOf(d.renderTarget);
         EXPECT_TRUE(

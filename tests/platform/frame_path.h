@@ -54,10 +54,7 @@ struct FramePath {
     std::vector<Object> noObjects;
 
     void frame(std::vector<Object>* objects = nullptr) {
-        D3DRECT all{0, 0, display.screenWidth, display.screenHeight};
-        display.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        display.device->BeginScene();
-        display.renderTarget->Blt(nullptr, backdrop, nullptr, DDBLT_WAIT, nullptr);
+        begin();
         for (Object& object : objects != nullptr ? *objects : noObjects) {
             display.sceneMaterial->SetMaterial(&object.material);
             display.device->SetTexture(0, object.texture);
@@ -66,6 +63,14 @@ struct FramePath {
         }
         display.device->EndScene();
         present("60");
+    }
+
+    // The start of a frame: clear, scene begun, backdrop stretched over the target.
+    void begin() {
+        D3DRECT all{0, 0, display.screenWidth, display.screenHeight};
+        display.viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        display.device->BeginScene();
+        display.renderTarget->Blt(nullptr, backdrop, nullptr, DDBLT_WAIT, nullptr);
     }
 
     // The end of a frame after its scene: copy to the back buffer, the two-digit text, the flip.
