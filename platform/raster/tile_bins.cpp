@@ -28,7 +28,8 @@ void TriangleBins::add(const TriangleSetup& setup, std::uint32_t order) {
     BinnedTriangle& binned = triangles_[used_];
     binned.setup = setup;
     binned.draw = draw_;
-    const TriangleSetup& s = binned.setup;
+    // The bounds are read from the source: read back from the copy they would wait for it.
+    const TriangleSetup& s = setup;
     const auto index = static_cast<std::uint32_t>(used_++);
     // The set-up's bounds lie inside the target, so they name existing tiles.
     const int lastColumn = s.maxX / kTileSize;
