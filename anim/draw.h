@@ -4,8 +4,8 @@
 
 #include "anim/posing.h"
 #include "ase/records.h"
-#include "prep/material_runs.h"
 #include "platform/d3d.h"
+#include "prep/material_runs.h"
 
 // The scene's own materials: each object's runs of faces, drawn with their look's device
 // material and texture (null: untextured).

@@ -69,7 +69,8 @@ FrameBlend meshFramesAt(const GeomObject& object, double tick) {
     }
     if (blend.at == nullptr) return blend;
     for (const MeshFrame& frame : object.meshFrames) {
-        if (frame.time > blend.at->time && (blend.next == nullptr || frame.time < blend.next->time)) {
+        if (frame.time > blend.at->time &&
+            (blend.next == nullptr || frame.time < blend.next->time)) {
             blend.next = &frame;
         }
     }
@@ -105,9 +106,9 @@ void takeMeshFrame(const GeomObject& object, const FrameBlend& blend, std::vecto
             D3DVERTEX& v = out[3 * f + k];
             const std::size_t index = corners[k];
             if (index < a.vertices.size()) {
-                const D3DVECTOR p =
-                    b != nullptr ? mix(a.vertices[index], b->vertices[index], blend.weight)
-                                 : a.vertices[index];
+                const D3DVECTOR p = b != nullptr
+                                        ? mix(a.vertices[index], b->vertices[index], blend.weight)
+                                        : a.vertices[index];
                 v.x = p.x;
                 v.y = p.y;
                 v.z = p.z;

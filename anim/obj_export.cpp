@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace {
 
 // The name token without the quotes the reader keeps (a two-word name keeps only its opening

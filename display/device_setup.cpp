@@ -265,5 +265,6 @@ void aimSceneLight(DisplayObjects& display, const D3DVECTOR& towardLight) {
 }
 
 void keepCounterClockwiseFaces(DisplayObjects& display) {
-    if (display.device != nullptr) display.device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
+    if (display.device != nullptr)
+        display.device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_CW);
 }

@@ -55,13 +55,15 @@ IDirectDrawSurface4* createMapTexture(DisplayObjects& display, const RgbImage& p
     if (FAILED(display.ddraw4->CreateSurface(&desc, &surface, nullptr)) || surface == nullptr) {
         return nullptr;
     }
-    if (FAILED(surface->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&texture)))) {
+    if (FAILED(
+            surface->QueryInterface(IID_IDirect3DTexture2, reinterpret_cast<void**>(&texture)))) {
         surface->Release();
         return nullptr;
     }
     std::vector<std::uint16_t> texels(static_cast<std::size_t>(picture.width) * picture.height);
     for (std::size_t i = 0; i < texels.size(); ++i) {
-        texels[i] = packPixel(layout, picture.rgb[3 * i], picture.rgb[3 * i + 1], picture.rgb[3 * i + 2]);
+        texels[i] =
+            packPixel(layout, picture.rgb[3 * i], picture.rgb[3 * i + 1], picture.rgb[3 * i + 2]);
     }
     copyTexelsToSurface(surface, texels, picture.width, picture.height);
     return surface;
@@ -72,7 +74,8 @@ IDirect3DTexture2* loadMap(DisplayObjects& display, const std::string& folder,
                            const std::string& fileName, Messages& messages) {
     const std::string path = findBesideScene(folder, fileName);
     if (path.empty()) {
-        messages.warning(fileName, "map not found beside the scene; its material keeps its colours");
+        messages.warning(fileName,
+                         "map not found beside the scene; its material keeps its colours");
         return nullptr;
     }
     std::vector<std::uint8_t> bytes;
@@ -107,7 +110,8 @@ std::string findBesideScene(const std::string& folder, const std::string& fileNa
     for (fs::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         // The first match in name order, so that the choice does not depend on the directory.
-        if (lowered(name) == wanted && (found.empty() || name < fs::path(found).filename().string())) {
+        if (lowered(name) == wanted &&
+            (found.empty() || name < fs::path(found).filename().string())) {
             found = it->path().string();
         }
     }
@@ -123,7 +127,8 @@ bool endsWith(const std::string& name, const char* ending) {
 }
 
 // The ".spr" picture's 5-6-5 words widened to 8-bit channels.
-bool decodeSprPicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture, std::string& error) {
+bool decodeSprPicture(const std::vector<std::uint8_t>& bytes, RgbImage& picture,
+                      std::string& error) {
     SprImage image;
     if (!decodeSpr(bytes, image, error)) return false;
     picture.width = image.width;
@@ -162,7 +167,8 @@ bool decodeThroughSdlImage(const std::vector<std::uint8_t>& bytes, RgbImage& pic
     picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
     for (int row = 0; row < picture.height; ++row) {
         std::memcpy(&picture.rgb[static_cast<std::size_t>(row) * picture.width * 3],
-                    static_cast<const std::uint8_t*>(rgb->pixels) + static_cast<std::ptrdiff_t>(row) * rgb->pitch,
+                    static_cast<const std::uint8_t*>(rgb->pixels) +
+                        static_cast<std::ptrdiff_t>(row) * rgb->pitch,
                     static_cast<std::size_t>(picture.width) * 3);
     }
     return true;

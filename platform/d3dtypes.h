@@ -26,8 +26,14 @@ struct D3DVERTEX {
     D3DVALUE tu, tv;
     D3DVERTEX() = default;
     constexpr D3DVERTEX(const D3DVECTOR& position, const D3DVECTOR& normal, float u, float v)
-        : x(position.x), y(position.y), z(position.z),
-          nx(normal.x), ny(normal.y), nz(normal.z), tu(u), tv(v) {}
+        : x(position.x),
+          y(position.y),
+          z(position.z),
+          nx(normal.x),
+          ny(normal.y),
+          nz(normal.z),
+          tu(u),
+          tv(v) {}
 };
 
 // Row-major 4x4 matrix; points are row vectors multiplied on the left.

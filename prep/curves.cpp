@@ -121,8 +121,8 @@ VectorCurve vectorCurve(std::vector<KeyInput> keys, Shape shape) {
             incoming[i] = keys[i].inTangent;
             continue;
         }
-        const Vec3 out = i < last ? keys[i + 1].value - keys[i].value
-                                  : keys[i].value - keys[i - 1].value;
+        const Vec3 out =
+            i < last ? keys[i + 1].value - keys[i].value : keys[i].value - keys[i - 1].value;
         const Vec3 in = i > 0 ? keys[i].value - keys[i - 1].value : out;
         const TcbWeights w = tcbWeights(keys, i);
         outgoing[i] = w.outOfIn * in + w.outOfOut * out;
@@ -212,7 +212,8 @@ double eased(double u, const Ease& ease) {
 std::size_t segmentAt(const std::vector<std::int32_t>& times, double tick, double& u) {
     const auto next = std::upper_bound(times.begin(), times.end(), tick,
                                        [](double t, std::int32_t key) { return t < key; });
-    std::size_t segment = next == times.begin() ? 0 : static_cast<std::size_t>(next - times.begin()) - 1;
+    std::size_t segment =
+        next == times.begin() ? 0 : static_cast<std::size_t>(next - times.begin()) - 1;
     segment = std::min(segment, times.size() - 2);
     const double start = times[segment];
     const double span = static_cast<double>(times[segment + 1]) - start;

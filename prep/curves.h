@@ -47,7 +47,7 @@ struct VectorCurve {
 
 struct RotationCurve {
     std::vector<std::int32_t> times;
-    std::vector<Quat> values;   // accumulated, each on the same side of the sphere as the one before
+    std::vector<Quat> values;  // accumulated, each on the same side of the sphere as the one before
     std::vector<Quat> handles;  // two per segment for a spherical spline; empty: arcs (slerp)
     std::vector<Ease> eases;
 

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace {
 
 constexpr std::string_view kNoParent = "*NONEPARENT";

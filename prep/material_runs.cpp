@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-
 namespace {
 
 // Lit sides show the colour, the sides away from the light a quarter of it; a mapped material
@@ -53,7 +52,8 @@ class LookTable {
     std::uint16_t add(const void* source, Make make) {
         const auto found = index_.find(source);
         if (found != index_.end()) return found->second;
-        const auto look = static_cast<std::uint16_t>(std::min<std::size_t>(out_.looks.size(), 65535));
+        const auto look =
+            static_cast<std::uint16_t>(std::min<std::size_t>(out_.looks.size(), 65535));
         out_.looks.push_back(make());
         index_.emplace(source, look);
         return look;
@@ -97,7 +97,8 @@ AuthoredMaterials buildAuthoredMaterials(const Scene& scene) {
     out.runs.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const GeomObject& object = scene.geomObjects[static_cast<std::size_t>(i)];
-        const std::size_t faces = scene.drawObjects[static_cast<std::size_t>(i)].vertices.size() / 3;
+        const std::size_t faces =
+            scene.drawObjects[static_cast<std::size_t>(i)].vertices.size() / 3;
         std::vector<MaterialRun>& runs = out.runs[static_cast<std::size_t>(i)];
         for (std::size_t f = 0; f < faces; ++f) {
             const std::uint16_t look = lookOfFace(scene, object, f, table);

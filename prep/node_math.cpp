@@ -59,8 +59,8 @@ Quat slerp(const Quat& a, Quat b, double u) {
         wa = std::sin((1.0 - u) * angle) / s;
         wb = std::sin(u * angle) / s;
     }
-    return normalized({wa * a.w + wb * b.w, wa * a.x + wb * b.x, wa * a.y + wb * b.y,
-                       wa * a.z + wb * b.z});
+    return normalized(
+        {wa * a.w + wb * b.w, wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z});
 }
 
 Vec3 rotate(const Quat& q, const Vec3& v) {

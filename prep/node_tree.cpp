@@ -3,7 +3,6 @@
 #include <string_view>
 #include <unordered_map>
 
-
 namespace {
 
 constexpr std::string_view kNoParent = "*NONEPARENT";
@@ -181,12 +180,16 @@ void indexByKind(NodeTree& tree, const Scene& scene) {
                 break;
             case NodeKind::light:
                 // Only the first target counts; further node transforms are kept as nodes only.
-                if (!node.isTarget) tree.lightNode[object] = index;
-                else if (tree.lightTargetNode[object] < 0) tree.lightTargetNode[object] = index;
+                if (!node.isTarget)
+                    tree.lightNode[object] = index;
+                else if (tree.lightTargetNode[object] < 0)
+                    tree.lightTargetNode[object] = index;
                 break;
             case NodeKind::camera:
-                if (!node.isTarget) tree.cameraNode[object] = index;
-                else if (tree.cameraTargetNode[object] < 0) tree.cameraTargetNode[object] = index;
+                if (!node.isTarget)
+                    tree.cameraNode[object] = index;
+                else if (tree.cameraTargetNode[object] < 0)
+                    tree.cameraTargetNode[object] = index;
                 break;
         }
     }
@@ -199,7 +202,8 @@ NodeTree buildNodeTree(const Scene& scene) {
     std::vector<int> parents = linkParents(collected);
     const std::vector<int> order = evaluationOrder(parents);
     std::vector<int> position(collected.size());
-    for (std::size_t i = 0; i < order.size(); ++i) position[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        position[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
 
     NodeTree tree;
     tree.ticksPerFrame = scene.sceneInfo.ticksPerFrame;

@@ -15,9 +15,9 @@ enum class NodeKind : std::uint8_t { geometry, helper, light, camera };
 struct AnimatedNode {
     AseText name;
     NodeKind kind = NodeKind::geometry;
-    int object = 0;    // index in the scene's list of its kind
+    int object = 0;         // index in the scene's list of its kind
     bool isTarget = false;  // the second node transform of a light or camera
-    int parent = -1;   // index in NodeTree::nodes, always lower than this node's own
+    int parent = -1;        // index in NodeTree::nodes, always lower than this node's own
 
     // The node transform's rows: the world transform at rest, which the mesh's vertices are in.
     Affine restWorld;

@@ -164,7 +164,8 @@ Messages buildTrackFrames(Scene& scene) {
         warnings.warning("the per-frame tables of " + std::to_string(count) + " objects over " +
                          std::to_string(entries) + " frames would take " +
                          std::to_string(tableBytes >> 20) + " MB, more than the " +
-                         std::to_string(kTrackTableBudget >> 20) + " MB allowed; nothing is animated");
+                         std::to_string(kTrackTableBudget >> 20) +
+                         " MB allowed; nothing is animated");
     }
 
     for (int i = 0; i < count; ++i) {

@@ -80,12 +80,14 @@ Json describeTracks(const NodeTracks& tracks, bool geometry) {
     for (const Part& part : parts) {
         if (part.keys == 0 && part.samples == 0) continue;
         const bool sampled = part.samples > 0;
-        const bool table = geometry && !sampled &&
-                           !(part.style == KeyStyle::bezier && part.name == std::string("rotation"));
-        list.push_back({{"part", part.name},
-                        {"holds", sampled ? "samples" : styleName(part.style)},
-                        {"count", sampled ? part.samples : part.keys},
-                        {"models", table ? Json::array({"table", "exact"}) : Json::array({"exact"})}});
+        const bool table =
+            geometry && !sampled &&
+            !(part.style == KeyStyle::bezier && part.name == std::string("rotation"));
+        list.push_back(
+            {{"part", part.name},
+             {"holds", sampled ? "samples" : styleName(part.style)},
+             {"count", sampled ? part.samples : part.keys},
+             {"models", table ? Json::array({"table", "exact"}) : Json::array({"exact"})}});
     }
     return list;
 }
@@ -104,7 +106,8 @@ Json describeObject(const GeomObject& object, const DrawObject& draw) {
                       {"meshFrameCount", draw.meshFrameCount},
                       {"materialRef", object.materialRef}};
     // Sampled tracks exist only beyond the exporter's layout; files in it keep their old document.
-    if (!object.tracks.posSamples.empty() || !object.tracks.rotSamples.empty() || !object.tracks.scaleSamples.empty()) {
+    if (!object.tracks.posSamples.empty() || !object.tracks.rotSamples.empty() ||
+        !object.tracks.scaleSamples.empty()) {
         described["samples"] = {{"pos", object.tracks.posSamples.size()},
                                 {"rot", object.tracks.rotSamples.size()},
                                 {"scale", object.tracks.scaleSamples.size()}};
@@ -137,7 +140,8 @@ std::size_t nodeCount(const Scene& scene) {
 Json describeNodeTracks(const std::vector<NodeTracks>& blocks) {
     Json list = Json::array();
     for (const NodeTracks& tracks : blocks) {
-        list.push_back({{"nodeName", text(tracks.nodeName)}, {"tracks", describeTracks(tracks, false)}});
+        list.push_back(
+            {{"nodeName", text(tracks.nodeName)}, {"tracks", describeTracks(tracks, false)}});
     }
     return list;
 }

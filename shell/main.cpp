@@ -82,10 +82,11 @@ void describeViewing(CLI::App& app, Options& options) {
         "texture; the default) or authored (the scene's own materials, sub-materials and "
         "diffuse maps)")
         ->option_text("plain|authored");
-    app.add_flag("--authored")->description(
-                 "The scene as its author made it: --animation exact --camera scene "
-                 "--materials authored (the scene's camera falling back to fit); options given "
-                 "beside it win");
+    app.add_flag("--authored")
+        ->description(
+            "The scene as its author made it: --animation exact --camera scene "
+            "--materials authored (the scene's camera falling back to fit); options given "
+            "beside it win");
 }
 
 // --authored fills in what the command line did not say itself.

@@ -12,9 +12,9 @@
 #include "shell/device_choice.h"
 #include "shell/event_loop.h"
 #include "shell/frame_output.h"
+#include "shell/playback_controls.h"
 #include "shell/player.h"
 #include "shell/stop_signal.h"
-#include "shell/playback_controls.h"
 #include "shell/view_check.h"
 
 namespace {
@@ -85,14 +85,18 @@ int play(Player& player, WindowEventSource& events, const HeadlessPresenter& cop
     FrameWorld world = player.world();
     LoopState loop;
     bool first = true;
-    int code = runMessageLoop(events, loop, [&] {
-        renderFrame(world);
-        if (first) warnIfSceneOutOfView(world);
-        first = false;
-        return output.afterFrame();
-    }, [&](const WindowEvent& event) {
-        applyPlaybackControl(event, player.frame, player.viewer, player.scene.sceneInfo.lastFrame);
-    });
+    int code = runMessageLoop(
+        events, loop,
+        [&] {
+            renderFrame(world);
+            if (first) warnIfSceneOutOfView(world);
+            first = false;
+            return output.afterFrame();
+        },
+        [&](const WindowEvent& event) {
+            applyPlaybackControl(event, player.frame, player.viewer,
+                                 player.scene.sceneInfo.lastFrame);
+        });
     output.finish();
     if (output.failed()) code = kRunFailed;
     if (!options.snapshotPath.empty() && !writeSnapshot(copies, options.snapshotPath)) {

@@ -39,7 +39,9 @@ void useAuthoredMaterials(Player& player, const Options& files) {
     }
     if (player.display.backgroundSurface == nullptr) {
         const D3DVECTOR& c = player.scene.sceneInfo.backgroundColor;
-        const auto channel = [](float v) { return static_cast<D3DCOLOR>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+        const auto channel = [](float v) {
+            return static_cast<D3DCOLOR>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f);
+        };
         player.frame.clearColour = channel(c.x) << 16 | channel(c.y) << 8 | channel(c.z);
     }
 }

@@ -17,7 +17,8 @@ double coveredShareOfFrame(DisplayObjects& display) {
     long long covered = 0;
     const auto* base = static_cast<const std::uint8_t*>(desc.lpSurface);
     for (DWORD y = 0; base != nullptr && y < desc.dwHeight; ++y) {
-        const auto* row = reinterpret_cast<const std::uint16_t*>(base + static_cast<std::ptrdiff_t>(y) * desc.lPitch);
+        const auto* row = reinterpret_cast<const std::uint16_t*>(
+            base + static_cast<std::ptrdiff_t>(y) * desc.lPitch);
         for (DWORD x = 0; x < desc.dwWidth; ++x) covered += row[x] != kClearedDepth;
     }
     display.zBuffer->Unlock(nullptr);
@@ -30,8 +31,9 @@ void warnIfSceneOutOfView(FrameWorld& world) {
     const double share = coveredShareOfFrame(world.display);
     if (share < 0 || share >= kSmallestShare) return;
     std::fprintf(stderr,
-                 share == 0 ? "aseplay: no object of the scene is in view of the fixed camera at the "
-                              "first frame (try --camera fit, or --authored)\n"
-                            : "aseplay: the scene covers less than a thousandth of the frame with the "
-                              "fixed camera (try --camera fit, or --authored)\n");
+                 share == 0
+                     ? "aseplay: no object of the scene is in view of the fixed camera at the "
+                       "first frame (try --camera fit, or --authored)\n"
+                     : "aseplay: the scene covers less than a thousandth of the frame with the "
+                       "fixed camera (try --camera fit, or --authored)\n");
 }

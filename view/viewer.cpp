@@ -39,13 +39,15 @@ Viewer Viewer::make(Scene& scene, const Animation& animation, CameraChoice choic
     viewer.height_ = std::max(1, height);
     if (choice.kind == CameraKind::fixed) return viewer;
     viewer.bounds_ = posedSceneBounds(scene, animation);
-    if (viewer.bounds_.radius <= 0 || !std::isfinite(viewer.bounds_.radius)) viewer.bounds_.radius = 1;
+    if (viewer.bounds_.radius <= 0 || !std::isfinite(viewer.bounds_.radius))
+        viewer.bounds_.radius = 1;
 
     if (choice.kind == CameraKind::scene) {
         const auto count = static_cast<int>(scene.cameras.size());
         if (choice.sceneCamera >= 0 && choice.sceneCamera < count &&
             !scene.cameras[static_cast<std::size_t>(choice.sceneCamera)].nodeTms.empty()) {
-            const CameraObject& camera = scene.cameras[static_cast<std::size_t>(choice.sceneCamera)];
+            const CameraObject& camera =
+                scene.cameras[static_cast<std::size_t>(choice.sceneCamera)];
             viewer.camera_ = choice.sceneCamera;
             viewer.fov_ = camera.fov;
             viewer.nearClip_ = camera.nearClip;
@@ -53,10 +55,10 @@ Viewer Viewer::make(Scene& scene, const Animation& animation, CameraChoice choic
             viewer.nodes_ = buildNodeTree(scene);
             return viewer;
         }
-        note = count == 0 ? "the scene has no camera: showing it with --camera fit"
-                          : "the scene has no camera " + std::to_string(choice.sceneCamera) +
-                                " (it has " + std::to_string(count) +
-                                ", counted from 0): showing it with --camera fit";
+        note = count == 0
+                   ? "the scene has no camera: showing it with --camera fit"
+                   : "the scene has no camera " + std::to_string(choice.sceneCamera) + " (it has " +
+                         std::to_string(count) + ", counted from 0): showing it with --camera fit";
         viewer.kind_ = CameraKind::fit;
     }
     // From the front (figures face -Y), a little to the side and above: along (1, -2, 1).
@@ -80,8 +82,8 @@ void Viewer::orbit(double dxPixels, double dyPixels) {
 }
 
 void Viewer::zoom(double steps) {
-    distance_ = std::clamp(distance_ * std::pow(0.9, steps), 0.05 * bounds_.radius,
-                           100.0 * bounds_.radius);
+    distance_ =
+        std::clamp(distance_ * std::pow(0.9, steps), 0.05 * bounds_.radius, 100.0 * bounds_.radius);
 }
 
 void Viewer::boundsPlanes(const Vec3& eye, double& nearPlane, double& farPlane) const {
@@ -119,7 +121,7 @@ CameraView Viewer::sceneCameraView(int frame) {
 }
 
 CameraView Viewer::finish(const CameraPose& pose, double tanHalfWidth, double nearPlane,
-                         double farPlane) const {
+                          double farPlane) const {
     const CameraAxes axes = axesOf(pose);
     CameraView view;
     view.view = viewMatrix(pose);

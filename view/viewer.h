@@ -51,7 +51,7 @@ class Viewer {
     CameraView fitView() const;
     CameraView sceneCameraView(int frame);
     CameraView finish(const CameraPose& pose, double tanHalfWidth, double nearPlane,
-                     double farPlane) const;
+                      double farPlane) const;
     // Near and far planes around the bounds as seen from `eye`.
     void boundsPlanes(const Vec3& eye, double& nearPlane, double& farPlane) const;
 

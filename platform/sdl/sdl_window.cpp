@@ -111,7 +111,8 @@ WindowEvent translate(const SDL_Event& sdl) {
             break;
         case SDL_MOUSEWHEEL:
             event.kind = WindowEventKind::kWheel;
-            event.wheel = sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
+            event.wheel =
+                sdl.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -sdl.wheel.y : sdl.wheel.y;
             break;
         default:
             break;

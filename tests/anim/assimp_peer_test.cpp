@@ -39,7 +39,9 @@ aiMatrix4x4 localAt(const aiNode* node, const aiNodeAnim* channel, double tick) 
     aiQuaternion rotation;
     node->mTransformation.Decompose(scaling, rotation, position);
     if (channel == nullptr) return node->mTransformation;
-    const auto lerp = [](const aiVector3D& a, const aiVector3D& b, float u) { return a + (b - a) * u; };
+    const auto lerp = [](const aiVector3D& a, const aiVector3D& b, float u) {
+        return a + (b - a) * u;
+    };
     const auto arc = [](const aiQuaternion& a, const aiQuaternion& b, float u) {
         aiQuaternion out;
         aiQuaternion::Interpolate(out, a, b, u);
@@ -83,7 +85,8 @@ struct PeerPose {
     void pose(double tick) {
         vertices.clear();
         const aiNode* root = scene->mRootNode;
-        for (unsigned c = 0; c < root->mNumChildren; ++c) walk(root->mChildren[c], aiMatrix4x4(), tick);
+        for (unsigned c = 0; c < root->mNumChildren; ++c)
+            walk(root->mChildren[c], aiMatrix4x4(), tick);
     }
 };
 
@@ -104,7 +107,8 @@ double nearest(const D3DVERTEX& v, const std::vector<aiVector3D>& theirs) {
 }
 
 std::string unquoted(std::string_view name) {
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        name = name.substr(1, name.size() - 2);
     return std::string(name);
 }
 
@@ -120,8 +124,10 @@ double largestRelativeDifference(const std::string& path, int samples) {
         for (unsigned c = 0; c < peer->mAnimations[a]->mNumChannels; ++c) {
             const aiNodeAnim* channel = peer->mAnimations[a]->mChannels[c];
             pose.channels[channel->mNodeName.C_Str()] = channel;
-            for (unsigned k = 0; k < channel->mNumPositionKeys; ++k) keyTimes.insert(channel->mPositionKeys[k].mTime);
-            for (unsigned k = 0; k < channel->mNumRotationKeys; ++k) keyTimes.insert(channel->mRotationKeys[k].mTime);
+            for (unsigned k = 0; k < channel->mNumPositionKeys; ++k)
+                keyTimes.insert(channel->mPositionKeys[k].mTime);
+            for (unsigned k = 0; k < channel->mNumRotationKeys; ++k)
+                keyTimes.insert(channel->mRotationKeys[k].mTime);
         }
     }
 
@@ -134,8 +140,10 @@ double largestRelativeDifference(const std::string& path, int samples) {
     double lo = INFINITY, hi = -INFINITY;
     for (const DrawObject& draw : scene.drawObjects) {
         for (const D3DVERTEX& v : draw.vertices) {
-            lo = std::min({lo, static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z)});
-            hi = std::max({hi, static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z)});
+            lo = std::min(
+                {lo, static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z)});
+            hi = std::max(
+                {hi, static_cast<double>(v.x), static_cast<double>(v.y), static_cast<double>(v.z)});
         }
     }
     const double size = std::max(1e-6, (hi - lo) * std::sqrt(3.0));
@@ -144,7 +152,8 @@ double largestRelativeDifference(const std::string& path, int samples) {
     const int ticksPerFrame = std::max<int>(1, scene.sceneInfo.ticksPerFrame);
     double worst = 0;
     for (int s = 0; s < samples; ++s) {
-        const double tick = times[times.size() * static_cast<std::size_t>(s) / static_cast<std::size_t>(samples)];
+        const double tick =
+            times[times.size() * static_cast<std::size_t>(s) / static_cast<std::size_t>(samples)];
         if (std::fmod(tick, ticksPerFrame) != 0) continue;  // we pose whole frames
         pose.pose(tick);
         poseFrame(scene, animation, static_cast<int>(tick / ticksPerFrame), work);
@@ -162,8 +171,9 @@ double largestRelativeDifference(const std::string& path, int samples) {
 }
 
 TEST(ExactAnimationAgainstAssimp, RealScenesAtTheirKeyTimes) {
-    for (const char* file : {"MotionCaptureROM.ase", "anim2.ASE", "CameraRollAnimWithChildObject.ase",
-                             "TargetCameraAnim.ase", "Rifle2.ase"}) {
+    for (const char* file :
+         {"MotionCaptureROM.ase", "anim2.ASE", "CameraRollAnimWithChildObject.ase",
+          "TargetCameraAnim.ase", "Rifle2.ase"}) {
         EXPECT_LT(largestRelativeDifference(kRealScenes + file, 12), 1e-3) << file;
     }
 }

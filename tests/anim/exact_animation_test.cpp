@@ -30,8 +30,7 @@ struct Played {
 
 std::unique_ptr<Played> play(const std::string& path) {
     auto played = std::make_unique<Played>();
-    EXPECT_EQ(readScene(played->scene, path.c_str(), nullptr, ReadMode::tolerant), 0)
-        << path;
+    EXPECT_EQ(readScene(played->scene, path.c_str(), nullptr, ReadMode::tolerant), 0) << path;
     prepareScene(played->scene);
     played->animation = prepareAnimation(played->scene, AnimationModel::exact);
     return played;
@@ -79,24 +78,29 @@ void expectRigidAndJoined(Played& played, const std::vector<int>& frames, double
         for (std::size_t n = 0; n < tree.nodes.size(); ++n) {
             const int parent = tree.nodes[n].parent;
             if (parent < 0 || !tree.nodes[n].position.empty()) continue;
-            ASSERT_NEAR(length(played.nodePosition(static_cast<int>(n)) - played.nodePosition(parent)),
-                        restLinks[n], tolerance * (1 + restLinks[n]))
+            ASSERT_NEAR(
+                length(played.nodePosition(static_cast<int>(n)) - played.nodePosition(parent)),
+                restLinks[n], tolerance * (1 + restLinks[n]))
                 << "node " << tree.nodes[n].name.view() << " frame " << frame;
         }
     }
 }
 
 TEST(ExactAnimation, TargetCamerasLookAtTheirTargetsAtEveryFrame) {
-    for (const char* file : {"TargetCameraAnim.ase", "anim2.ASE", "CameraRollAnimWithChildObject.ase"}) {
+    for (const char* file :
+         {"TargetCameraAnim.ase", "anim2.ASE", "CameraRollAnimWithChildObject.ase"}) {
         auto played = play(kRealScenes + file);
         const NodeTree& tree = played->animation.nodes;
         ASSERT_GE(tree.cameraTargetNode.at(0), 0) << file;
         double worst = 0;
         for (int frame = 0; frame <= played->scene.sceneInfo.lastFrame; ++frame) {
             played->pose(frame);
-            const Affine& camera = played->work.nodeWorld[static_cast<std::size_t>(tree.cameraNode[0])];
-            const Vec3 toTarget = played->nodePosition(tree.cameraTargetNode[0]) - camera.translation;
-            const Vec3 viewAxis{-camera.linear.m[0][2], -camera.linear.m[1][2], -camera.linear.m[2][2]};
+            const Affine& camera =
+                played->work.nodeWorld[static_cast<std::size_t>(tree.cameraNode[0])];
+            const Vec3 toTarget =
+                played->nodePosition(tree.cameraTargetNode[0]) - camera.translation;
+            const Vec3 viewAxis{-camera.linear.m[0][2], -camera.linear.m[1][2],
+                                -camera.linear.m[2][2]};
             const double cosine = dot(viewAxis, toTarget) / (length(viewAxis) * length(toTarget));
             worst = std::max(worst, std::acos(std::min(1.0, cosine)) * 180 / M_PI);
         }
@@ -180,15 +184,17 @@ TEST(ExactAnimation, RestPoseWhereEveryTrackHoldsItsRestValue) {
 
     played->pose(3);  // before the first sample: the rest pose exactly
     for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(std::memcmp(played->work.workVertices[i].data(), scene.drawObjects[i].vertices.data(),
-                              scene.drawObjects[i].vertices.size() * sizeof(D3DVERTEX)),
-                  0);
+        EXPECT_EQ(
+            std::memcmp(played->work.workVertices[i].data(), scene.drawObjects[i].vertices.data(),
+                        scene.drawObjects[i].vertices.size() * sizeof(D3DVERTEX)),
+            0);
     }
     played->pose(20);
     bool moved = false;
     for (std::size_t i = 0; i < 2; ++i) {
         for (std::size_t v = 0; v < scene.drawObjects[i].vertices.size(); ++v) {
-            moved = moved || distance(played->work.workVertices[i][v], scene.drawObjects[i].vertices[v]) > 0.5;
+            moved = moved || distance(played->work.workVertices[i][v],
+                                      scene.drawObjects[i].vertices[v]) > 0.5;
         }
     }
     EXPECT_TRUE(moved);
@@ -196,7 +202,9 @@ TEST(ExactAnimation, RestPoseWhereEveryTrackHoldsItsRestValue) {
         played->pose(frame);
         for (std::size_t i = 0; i < 2; ++i) {
             for (std::size_t v = 0; v < scene.drawObjects[i].vertices.size(); ++v) {
-                EXPECT_LT(distance(played->work.workVertices[i][v], scene.drawObjects[i].vertices[v]), 1e-4)
+                EXPECT_LT(
+                    distance(played->work.workVertices[i][v], scene.drawObjects[i].vertices[v]),
+                    1e-4)
                     << "frame " << frame;
             }
         }
@@ -223,10 +231,12 @@ TEST(ExactAnimation, MeshAnimationFramesReplaceAndBlendTheVertices) {
     played->pose(firstFrame);
     EXPECT_FLOAT_EQ(played->work.workVertices[0][corner].x, first.vertices[vertex].x);
     played->pose((firstFrame + secondFrame) / 2);
-    const double w = ((firstFrame + secondFrame) / 2 * 160.0 - first.time) / (second.time - first.time);
-    EXPECT_NEAR(played->work.workVertices[0][corner].y,
-                first.vertices[vertex].y + w * (second.vertices[vertex].y - first.vertices[vertex].y),
-                1e-4);
+    const double w =
+        ((firstFrame + secondFrame) / 2 * 160.0 - first.time) / (second.time - first.time);
+    EXPECT_NEAR(
+        played->work.workVertices[0][corner].y,
+        first.vertices[vertex].y + w * (second.vertices[vertex].y - first.vertices[vertex].y),
+        1e-4);
 }
 
 }  // namespace

@@ -166,7 +166,8 @@ class Fingerprint {
         add(o.name).add(o.parentName).add(o.meshTime).add(o.vertexCount).add(o.faceCount);
         transform(o.nodeTm);
         for (const D3DVECTOR& v : o.vertices) add(v);
-        for (const MeshFace& f : o.faces) add(f.a).add(f.b).add(f.c).add(f.ab).add(f.ca).add(f.materialId);
+        for (const MeshFace& f : o.faces)
+            add(f.a).add(f.b).add(f.c).add(f.ab).add(f.ca).add(f.materialId);
         add(o.texVertexCount).add(o.texFaceCount).add(o.colorVertexCount);
         for (const TexVertex& t : o.texVertices) add(t.index).add(t.u).add(t.v);
         for (const TexFace& t : o.texFaces) add(t.index).add(t.a).add(t.c);
@@ -856,9 +857,10 @@ TEST(Info, SaysWhetherTheLayoutHeldAndWhatWasMetBeyondIt) {
     const nlohmann::json motion = infoOn(ASEPLAY_TEST_DATA "/MotionCaptureROM.ase");
     EXPECT_EQ(motion["objects"][1]["samples"]["rot"], 272);  // the sample lines of its track
     EXPECT_EQ(motion["objects"][1]["rotKeys"], 0);
-    EXPECT_EQ(motion["objects"][1]["tracks"][1],
-              (nlohmann::json{{"part", "rotation"}, {"holds", "samples"}, {"count", 272},
-                              {"models", {"exact"}}}));
+    EXPECT_EQ(
+        motion["objects"][1]["tracks"][1],
+        (nlohmann::json{
+            {"part", "rotation"}, {"holds", "samples"}, {"count", 272}, {"models", {"exact"}}}));
     EXPECT_EQ(motion["helpers"].size(), 5u);
     EXPECT_EQ(motion["helpers"][0]["parentName"], "\"Bip01 Kopf\"");
     EXPECT_EQ(motion["nodes"], 31);  // 26 objects and 5 helpers

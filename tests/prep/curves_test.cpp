@@ -54,10 +54,12 @@ double largestDifference(const Mat3& a, const Mat3& b) {
 TEST(PositionCurves, BezierTangentsAreSlopesPerTickWithHandlesAThirdAlong) {
     // Slopes equal to the chord's (10 units over 100 ticks) make the curve the straight line,
     // travelled at constant speed.
-    const VectorCurve line = positionCurve(positionKeys(
-        KeyStyle::bezier, {key(0, 0, {0.1f, 0, 0, 0.1f, 0, 0}), key(100, 10, {0.1f, 0, 0, 0.1f, 0, 0})}));
+    const VectorCurve line =
+        positionCurve(positionKeys(KeyStyle::bezier, {key(0, 0, {0.1f, 0, 0, 0.1f, 0, 0}),
+                                                      key(100, 10, {0.1f, 0, 0, 0.1f, 0, 0})}));
     for (double t : {0.0, 25.0, 50.0, 80.0, 100.0}) EXPECT_NEAR(line.at(t).x, t / 10, 1e-6);
-    // Flat tangents ease in and out: a quarter of the way in time is less than a quarter of the way.
+    // Flat tangents ease in and out: a quarter of the way in time is less than a quarter of the
+    // way.
     const VectorCurve flat =
         positionCurve(positionKeys(KeyStyle::bezier, {key(0, 0), key(100, 10)}));
     EXPECT_NEAR(flat.at(25).x, 10 * 0.15625, 1e-6);
@@ -71,15 +73,15 @@ TEST(PositionCurves, TcbSplineThroughKeysWithTensionAndEase) {
                         key(200, 20, {0, 0, 0, 0, 0}), key(300, 30, {0, 0, 0, 0, 0})}));
     for (double t : {0.0, 50.0, 130.0, 250.0, 300.0}) EXPECT_NEAR(even.at(t).x, t / 10, 1e-6);
     // Full tension stops at every key; the curve still passes through them.
-    const VectorCurve tense = positionCurve(positionKeys(
-        KeyStyle::tcb, {key(0, 0, {1, 0, 0, 0, 0}), key(100, 10, {1, 0, 0, 0, 0}),
-                        key(200, 20, {1, 0, 0, 0, 0})}));
+    const VectorCurve tense = positionCurve(
+        positionKeys(KeyStyle::tcb, {key(0, 0, {1, 0, 0, 0, 0}), key(100, 10, {1, 0, 0, 0, 0}),
+                                     key(200, 20, {1, 0, 0, 0, 0})}));
     EXPECT_NEAR(tense.at(100).x, 10, 1e-9);
     EXPECT_NEAR(tense.at(125).x, 10 + 10 * 0.15625, 1e-6);
     // Ease from the first key (25 of 50: half the segment) holds the start back further.
-    const VectorCurve eased = positionCurve(positionKeys(
-        KeyStyle::tcb, {key(0, 0, {0, 0, 0, 0, 25}), key(100, 10, {0, 0, 0, 0, 0}),
-                        key(200, 20, {0, 0, 0, 0, 0})}));
+    const VectorCurve eased = positionCurve(
+        positionKeys(KeyStyle::tcb, {key(0, 0, {0, 0, 0, 0, 25}), key(100, 10, {0, 0, 0, 0, 0}),
+                                     key(200, 20, {0, 0, 0, 0, 0})}));
     EXPECT_LT(eased.at(25).x, even.at(25).x * 0.75);
     EXPECT_NEAR(eased.at(100).x, 10, 1e-9);
     // The 0 … 50 scale with 25 neutral reads as neutral.
@@ -126,8 +128,8 @@ TEST(RotationCurves, TcbKeysTurnEvenlyAboutOneAxis) {
     for (int k = 0; k < 4; ++k) {
         RotKey key{};
         key.time = 100 * k;
-        key.values[2] = 1;                          // about z
-        key.values[3] = k == 0 ? 0.0f : -0.5f;      // a half radian more, counter-clockwise
+        key.values[2] = 1;                      // about z
+        key.values[3] = k == 0 ? 0.0f : -0.5f;  // a half radian more, counter-clockwise
         tracks.rotKeys.push_back(key);
     }
     const RotationCurve curve = rotationCurve(tracks);

@@ -67,12 +67,14 @@ TEST(TriangleLists, RunningTexturePairCarriesAcrossObjects) {
     const int empty = addObject(scene, "\"Empty\"");
     const int plainAfter = addObject(scene, "\"After\"");
     setMesh(scene.geomObjects[plainFirst], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}});
-    setMesh(scene.geomObjects[textured], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}});
+    setMesh(scene.geomObjects[textured], kFourVertices,
+            {{0, 1, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}});
     setTexture(scene.geomObjects[textured],
                {texVertex(0.1f, 0.2f), texVertex(0.3f, 0.4f), texVertex(0.5f, 0.6f)},
                {{0, 0, 1, 2}, {1, 2, 0, 1}});
     setMesh(scene.geomObjects[empty], kFourVertices, {});
-    setMesh(scene.geomObjects[plainAfter], kFourVertices, {{0, 1, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}});
+    setMesh(scene.geomObjects[plainAfter], kFourVertices,
+            {{0, 1, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}});
     buildTriangleLists(scene);
 
     for (const D3DVERTEX& v : scene.drawObjects[plainFirst].vertices) expectTexture(v, 0.0f, 0.0f);
@@ -85,7 +87,8 @@ TEST(TriangleLists, OutOfRangeIndicesReadNothingOutside) {
     Scene scene;
     const int i = addObject(scene, "\"Broken\"");
     GeomObject& object = scene.geomObjects[i];
-    setMesh(object, kFourVertices, {{0, 9, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}, {3, 2, 1, 1, 1, 1, 0}});
+    setMesh(object, kFourVertices,
+            {{0, 9, 2, 1, 1, 1, 0}, {1, 2, 3, 1, 1, 1, 0}, {3, 2, 1, 1, 1, 1, 0}});
     object.vertexNormals.resize(4);  // normals for corners 0 … 3 only
     // Texture corner b of face 0 is out of range; face 2 has no texture face at all.
     setTexture(object, {texVertex(0.1f, 0.2f), texVertex(0.3f, 0.4f), texVertex(0.5f, 0.6f)},

@@ -33,7 +33,8 @@ class FrameDriver : public ::testing::Test {
   protected:
     std::vector<int> framesDrawn(int frames) {
         std::vector<int> drawn;
-        FrameWorld world{scene, fake.display, state, pose, kTableModel, fixedCamera, kPlainMaterials};
+        FrameWorld world{scene,       fake.display, state,          pose,
+                         kTableModel, fixedCamera,  kPlainMaterials};
         for (int i = 0; i < frames; ++i) {
             drawn.push_back(state.frameCounter);
             renderFrame(world);

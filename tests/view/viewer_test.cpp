@@ -2,15 +2,15 @@
 #include "view/viewer.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
+#include "anim/node_pose.h"
 #include "ase/reader.h"
 #include "prep/prepare.h"
-#include "anim/node_pose.h"
 #include "tools/scenegen/scene_writer.h"
 
 namespace {
@@ -53,7 +53,8 @@ Scene generatedScene(const SceneGenOptions& options) {
 TEST(FitCamera, EveryFrameOfTheAnimatedSceneStaysInsideTheFrame) {
     Scene scene = readQuietly(ASEPLAY_SOURCE_DIR "/tests/ase/data/MotionCaptureROM.ase");
     const Animation animation = prepareAnimation(scene, AnimationModel::exact);
-    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1920, 1080}, std::pair{400, 900}}) {
+    for (const auto& [width, height] :
+         {std::pair{640, 480}, std::pair{1920, 1080}, std::pair{400, 900}}) {
         std::string note;
         Viewer viewer = Viewer::make(scene, animation, {CameraKind::fit, 0}, width, height, note);
         ASSERT_EQ(viewer.kind(), CameraKind::fit);
@@ -99,7 +100,7 @@ TEST(FitCamera, AColumnAlongZStandsUpright) {
         if (v.z < bottomZ) bottomZ = v.z, bottom = p;
     }
     EXPECT_GT((highY - lowY) * 480, 2.5 * (highX - lowX) * 640);  // tall in the picture
-    EXPECT_GT(top.y, bottom.y + 1.0);                              // and the right way up
+    EXPECT_GT(top.y, bottom.y + 1.0);                             // and the right way up
 }
 
 TEST(SceneCamera, TargetAtTheCentreAndTheFieldOfViewAcrossTheFrame) {
@@ -147,7 +148,8 @@ TEST(SceneCamera, AMissingCameraFallsBackToFitAndSaysSo) {
     Scene withOne = readQuietly(ASEPLAY_SOURCE_DIR "/tests/ase/data/anim2.ASE");
     viewer = Viewer::make(withOne, Animation{}, {CameraKind::scene, 3}, 640, 480, note);
     EXPECT_EQ(viewer.kind(), CameraKind::fit);
-    EXPECT_EQ(note, "the scene has no camera 3 (it has 1, counted from 0): showing it with --camera fit");
+    EXPECT_EQ(note,
+              "the scene has no camera 3 (it has 1, counted from 0): showing it with --camera fit");
 }
 
 }  // namespace

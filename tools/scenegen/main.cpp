@@ -46,14 +46,14 @@ void describeLayoutOptions(CLI::App& app, LayoutOptions& layout) {
 void describeOptions(CLI::App& app, SceneGenOptions& options, std::string& output,
                      bool& noTexture) {
     const std::map<std::string, TrackStyle> styles{{"none", TrackStyle::None},
-                                                 {"bezier", TrackStyle::Bezier},
-                                                 {"tcb", TrackStyle::Tcb},
-                                                 {"linear", TrackStyle::Linear},
-                                                 {"sampled", TrackStyle::Sampled}};
+                                                   {"bezier", TrackStyle::Bezier},
+                                                   {"tcb", TrackStyle::Tcb},
+                                                   {"linear", TrackStyle::Linear},
+                                                   {"sampled", TrackStyle::Sampled}};
     const std::map<std::string, TrackStyle> rotationStyles{{"none", TrackStyle::None},
-                                                         {"tcb", TrackStyle::Tcb},
-                                                         {"linear", TrackStyle::Linear},
-                                                         {"sampled", TrackStyle::Sampled}};
+                                                           {"tcb", TrackStyle::Tcb},
+                                                           {"linear", TrackStyle::Linear},
+                                                           {"sampled", TrackStyle::Sampled}};
     const std::map<std::string, Hierarchy> hierarchies{{"none", Hierarchy::None},
                                                        {"chain", Hierarchy::Chain},
                                                        {"star", Hierarchy::Star},
