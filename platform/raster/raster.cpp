@@ -52,15 +52,15 @@ TargetIdentity identify(const ColorTarget& color, const DepthTarget* depth) {
 
 struct Rasterizer::Impl {
     Impl(int threads, InstructionSet set)
-        : pool(std::clamp(threads, 1, kMaxThreads)), kernels(kernelsFor(set)) {
-        bins.resize(static_cast<std::size_t>(pool.threads()));
-    }
+        : pool(std::clamp(threads, 1, kMaxThreads)), kernels(kernelsFor(set)) {}
 
     void drawNow(const RasterState& state, const ColorTarget& color, const DepthTarget* depth,
                  const D3DVERTEX* vertices, std::uint32_t triangles);
     void drawIntoTiles(const RasterState& state, const ColorTarget& color, const DepthTarget* depth,
                        const D3DVERTEX* vertices, std::uint32_t triangles);
     void startFrame(const ColorTarget& color, const DepthTarget* depth);
+    // `count` fresh pieces for this frame; the number of the first.
+    std::uint32_t takePieces(std::uint32_t count);
     void drawTile(int tile) const;
     void finish();
 
@@ -69,10 +69,14 @@ struct Rasterizer::Impl {
     // One thread: the draw's state and the sink that rasterizes at once.
     DrawContext now;
     ImmediateSink immediate;
-    // More threads: the state of every draw of the frame, and each worker's bins.
+    // More threads: the state of every draw of the frame, and the set-up triangles of each piece
+    // of the frame's submission.
     std::vector<DrawContext> draws;
     std::size_t drawCount = 0;
     std::vector<TriangleBins> bins;
+    std::uint32_t piecesUsed = 0;
+    int openPiece = -1;  // the piece short lists go on into; -1 when a new one must start
+    TilePieces tilePieces;
     TileGrid grid;
     TargetIdentity target;
     std::uint32_t nextOrder = 0;
@@ -89,8 +93,17 @@ void Rasterizer::Impl::drawNow(const RasterState& state, const ColorTarget& colo
 void Rasterizer::Impl::startFrame(const ColorTarget& color, const DepthTarget* depth) {
     target = identify(color, depth);
     grid = TileGrid(color.width, color.height);
-    for (TriangleBins& b : bins) b.reset(grid);
+    piecesUsed = 0;
+    openPiece = -1;
     nextOrder = 0;
+}
+
+std::uint32_t Rasterizer::Impl::takePieces(std::uint32_t count) {
+    const std::uint32_t first = piecesUsed;
+    piecesUsed += count;
+    if (bins.size() < piecesUsed) bins.resize(piecesUsed);
+    for (std::uint32_t piece = first; piece < piecesUsed; ++piece) bins[piece].reset(grid);
+    return first;
 }
 
 void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget& color,
@@ -108,47 +121,45 @@ void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget
     nextOrder += triangles;
 
     const std::uint32_t pieces = (triangles + kTrianglesPerPiece - 1) / kTrianglesPerPiece;
-    auto piece = [&](int index, int worker) {
-        TriangleBins& sink = bins[static_cast<std::size_t>(worker)];
+    if (pieces < 2) {
+        // Short lists are set up on the calling thread, one after another into one piece.
+        if (openPiece < 0) openPiece = static_cast<int>(takePieces(1));
+        TriangleBins& sink = bins[static_cast<std::size_t>(openPiece)];
+        sink.setDraw(draw);
+        kernels.drawTriangles(record, sink, vertices, 0, triangles, orderBase);
+        return;
+    }
+    openPiece = -1;
+    const std::uint32_t firstPiece = takePieces(pieces);
+    auto piece = [&](int index, int) {
+        TriangleBins& sink = bins[firstPiece + static_cast<std::uint32_t>(index)];
         sink.setDraw(draw);
         const std::uint32_t first = static_cast<std::uint32_t>(index) * kTrianglesPerPiece;
         kernels.drawTriangles(record, sink, vertices, first,
                               std::min(kTrianglesPerPiece, triangles - first), orderBase);
     };
-    if (pieces < 2) {
-        for (std::uint32_t i = 0; i < pieces; ++i) piece(static_cast<int>(i), 0);
-    } else {
-        // A fixed split: a repeated frame then fills each worker's storage as before.
-        pool.forEach(static_cast<int>(pieces), piece, WorkerPool::Split::kInterleaved);
-    }
+    // Whoever is free takes the next piece, so a thread the system holds back delays no one.
+    pool.forEach(static_cast<int>(pieces), piece);
 }
 
-// Merges the workers' entries of the tile by submission order: each worker's list is already
-// in that order, and the triangles of one source triangle are all in one list.
+// The pieces are in submission order, and so are the triangles of each piece.
 void Rasterizer::Impl::drawTile(int tile) const {
     const PixelBounds clip = grid.bounds(tile);
-    const int workers = static_cast<int>(bins.size());
-    std::size_t at[kMaxThreads] = {};
-    for (;;) {
-        int from = -1;
-        std::uint32_t lowest = 0;
-        for (int w = 0; w < workers; ++w) {
-            const std::vector<BinEntry>& list = bins[w].tile(tile);
-            if (at[w] < list.size() && (from < 0 || list[at[w]].order < lowest)) {
-                from = w;
-                lowest = list[at[w]].order;
-            }
+    for (std::uint32_t piece : tilePieces.pieces(tile)) {
+        const TriangleBins& from = bins[piece];
+        for (std::uint32_t index : from.tile(tile)) {
+            const BinnedTriangle& t = from.triangle(index);
+            const DrawContext& context = draws[t.draw];
+            context.rasterize(t.setup, context, clip);
         }
-        if (from < 0) return;
-        const BinEntry entry = bins[from].tile(tile)[at[from]++];
-        const BinnedTriangle& t = bins[from].triangle(entry.triangle);
-        const DrawContext& context = draws[t.draw];
-        context.rasterize(t.setup, context, clip);
     }
 }
 
 void Rasterizer::Impl::finish() {
     if (drawCount == 0) return;
+    tilePieces.reset(grid);
+    for (std::uint32_t piece = 0; piece < piecesUsed; ++piece)
+        tilePieces.addPiece(bins[piece], piece);
     auto tileTask = [this](int tile, int) { drawTile(tile); };
     pool.forEach(grid.count(), tileTask);
     drawCount = 0;

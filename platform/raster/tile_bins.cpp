@@ -17,26 +17,39 @@ PixelBounds TileGrid::bounds(int tile) const {
 }
 
 void TriangleBins::reset(const TileGrid& grid) {
+    // Only touched lists hold entries, whatever grid they were made for.
+    for (int tile : touched_) tiles_[tile].clear();
+    touched_.clear();
     grid_ = grid;
     used_ = 0;
     if (tiles_.size() < static_cast<std::size_t>(grid.count())) tiles_.resize(grid.count());
-    for (std::vector<BinEntry>& tile : tiles_) tile.clear();
 }
 
-void TriangleBins::add(const TriangleSetup& setup, std::uint32_t order) {
-    if (used_ == triangles_.size()) triangles_.resize(std::max<std::size_t>(1024, 2 * used_));
+void TriangleBins::add(const TriangleSetup& setup, std::uint32_t) {
+    if (used_ == triangles_.size()) triangles_.resize(std::max<std::size_t>(64, 2 * used_));
     BinnedTriangle& binned = triangles_[used_];
     binned.setup = setup;
     binned.draw = draw_;
-    // The bounds are read from the source: read back from the copy they would wait for it.
-    const TriangleSetup& s = setup;
     const auto index = static_cast<std::uint32_t>(used_++);
-    // The set-up's bounds lie inside the target, so they name existing tiles.
-    const int lastColumn = s.maxX / kTileSize;
-    const int lastRow = s.maxY / kTileSize;
-    for (int row = s.minY / kTileSize; row <= lastRow; ++row)
-        for (int column = s.minX / kTileSize; column <= lastColumn; ++column)
-            tiles_[row * grid_.columns + column].push_back({order, index});
+    // The set-up's bounds lie inside the target, so they name existing tiles. They are read from
+    // the source: read back from the copy they would wait for it.
+    const int lastColumn = setup.maxX / kTileSize;
+    const int lastRow = setup.maxY / kTileSize;
+    for (int row = setup.minY / kTileSize; row <= lastRow; ++row)
+        for (int column = setup.minX / kTileSize; column <= lastColumn; ++column) {
+            const int tile = row * grid_.columns + column;
+            if (tiles_[tile].empty()) touched_.push_back(tile);
+            tiles_[tile].push_back(index);
+        }
+}
+
+void TilePieces::reset(const TileGrid& grid) {
+    if (pieces_.size() < static_cast<std::size_t>(grid.count())) pieces_.resize(grid.count());
+    for (std::vector<std::uint32_t>& tile : pieces_) tile.clear();
+}
+
+void TilePieces::addPiece(const TriangleBins& bins, std::uint32_t piece) {
+    for (int tile : bins.touchedTiles()) pieces_[tile].push_back(piece);
 }
 
 }  // namespace sw

@@ -96,9 +96,16 @@ TEST(Threads, ScenesOfSeveralDrawsAreTheSameBitForBitAtAnyThreadCount) {
     const rastertest::Texture large = rastertest::checkerTexture(32, 32);
     const sw::TextureView smallView = small.view(), largeView = large.view();
     for (auto [width, height] : {std::pair{640, 480}, std::pair{1920, 1080}}) {
+        // Short draws in a row, at equal depth in two colours, so that their order shows.
+        Draw tinted = slivers(width, height);
+        tinted.state.material.emissive = {0.2f, 0.9f, 0.3f, 0};
         const std::vector<Draw> draws = {clippedFloor(width, height, &smallView),
+                                         tinted,
+                                         slivers(width, height),
                                          specularObjects(width, height, &largeView),
-                                         slivers(width, height), offsetViewport(width, height)};
+                                         tinted,
+                                         offsetViewport(width, height),
+                                         slivers(width, height)};
         const Picture one = render(1, width, height, draws);
         int drawn = 0;
         for (std::uint16_t p : one.color) drawn += p != 0x1234 && p != 0;
