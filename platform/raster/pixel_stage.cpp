@@ -217,7 +217,7 @@ EdgeConstants edgeConstants(const TriangleSetup& t) {
 // Slots [0, kSlots) of value(slot) for every slot a kernel reads, worked out a vector of slots
 // at a time (the same arithmetic slot by slot) and stored.
 template <class K, typename Value>
-void forSlots(float (&out)[kAttrSlots], Value value) {
+[[gnu::always_inline]] inline void forSlots(float (&out)[kAttrSlots], Value value) {
     constexpr int kSlots = K::kSpecular ? kAttrSlots : kAttrSlots - 4;
     int slot = 0;
     for (; slot + Float::kLanes <= kSlots; slot += Float::kLanes)
@@ -227,7 +227,8 @@ void forSlots(float (&out)[kAttrSlots], Value value) {
 
 // The start of row y at column bx for every slot: base + (ddx * (bx - refX) + ddy * (y - refY)).
 template <class K>
-void rowStart(const TriangleSetup& t, int bx, int y, float (&start)[kAttrSlots]) {
+[[gnu::always_inline]] inline void rowStart(const TriangleSetup& t, int bx, int y,
+                                            float (&start)[kAttrSlots]) {
     const float offX = static_cast<float>(bx) - t.refX;
     const float offY = static_cast<float>(y) - t.refY;
     forSlots<K>(start, [&](auto v, int slot) {
@@ -265,7 +266,8 @@ void pixelSlots(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int
 
 // The attributes of block n of a row of blocks.
 template <class K>
-Attributes<K> blockStart(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int n) {
+[[gnu::always_inline]] inline Attributes<K> blockStart(const TriangleSetup& t,
+                                                       const float (&rowStart)[kAttrSlots], int n) {
     constexpr bool kTranspose = Float::kLanes == 8;
     Float slots[8];
     if constexpr (kTranspose) pixelSlots(t, rowStart, n, slots);
@@ -305,12 +307,75 @@ int scissorLanes(const PixelTarget& target, int bx) {
     return valid;
 }
 
+// Rows [firstRow, lastRow] of one block, kRows rows at a time, from the attributes of its first
+// group. `edge` holds the edge functions at the first group's lanes; it is neither read nor
+// stepped when the block lies wholly inside the triangle.
 template <class K>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
+[[gnu::always_inline]] inline void shadeBlockRows(const TriangleSetup& t, const PixelConstants& k,
+                                                  const PixelTarget& target, const EdgeConstants& w,
+                                                  bool inside, Int (&edge)[3], Attributes<K>& attrs,
+                                                  Int validLanes, RowTarget to, int firstRow,
+                                                  int lastRow) {
+    const Int secondRow = Int::load(kSecondRow);
+    for (int y = firstRow; y <= lastRow; y += kRows) {
+        to.rows = std::min(kRows, lastRow - y + 1);
+        Int cover = to.rows == kRows ? validLanes : andNot(secondRow, validLanes);
+        if (!inside) {
+            cover = andNot((edge[0] | edge[1] | edge[2]) >> 31, cover);
+            for (int i = 0; i < 3; ++i) edge[i] += w.rows[i];
+        }
+        if (bits(cover) != 0)
+            shadeRows(k, target.zWrite, attrs, cover, to, Float::load(target.ditherRows[y & 3]));
+        if (y + kRows > lastRow) break;  // the block's last group: no rows follow
+        nextRows(t, attrs);
+        to.color += kRows * target.colorPitch;
+        if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
+    }
+}
+
+// Where the rows of a block starting at column bx and row y go.
+template <class K>
+RowTarget rowTarget(const PixelTarget& target, int bx, int y, int valid) {
+    return {target.color + static_cast<std::ptrdiff_t>(y) * target.colorPitch + bx,
+            K::kDepth ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + bx
+                      : nullptr,
+            target.colorPitch,
+            target.depthPitch,
+            kRows,
+            valid};
+}
+
+// The walk of a triangle whose blocks lie in one column, block n of its rows (most small
+// triangles): the scissor lanes are worked out once, and the block tests, which seldom spare
+// such a block anything, are left out; the edge tests of its rows give the same coverage.
+template <class K>
+void rasterizeColumn(const TriangleSetup& t, const DrawContext& c, int bx, int startY, int endY) {
     const PixelTarget& target = c.target;
     const PixelConstants k(c);
     const EdgeConstants w = edgeConstants(t);
-    const Int secondRow = Int::load(kSecondRow);
+    const int firstBlockX = t.minX & ~3;
+    const int n = (bx - firstBlockX) >> 2;
+    const int valid = scissorLanes(target, bx);
+    const Int validLanes = columnMask(valid);
+    for (int by = startY; by <= endY; by += 4) {
+        const int firstRow = std::max(by, t.minY);
+        const int lastRow = std::min(by + 3, t.maxY);
+        Int edge[3];
+        for (int i = 0; i < 3; ++i)
+            edge[i] =
+                Int(pinEdge(std::int64_t{t.a[i]} * bx + std::int64_t{t.b[i]} * firstRow + t.c[i])) +
+                w.lanes[i];
+        alignas(32) float start[kAttrSlots];
+        rowStart<K>(t, firstBlockX, firstRow, start);
+        Attributes<K> attrs = blockStart<K>(t, start, n);
+        shadeBlockRows(t, k, target, w, false, edge, attrs, validLanes,
+                       rowTarget<K>(target, bx, firstRow, valid), firstRow, lastRow);
+    }
+}
+
+template <class K>
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
+    const PixelTarget& target = c.target;
     // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
     // block's values come out of the same operations in any tile.
     const int firstBlockX = t.minX & ~3;
@@ -318,6 +383,12 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
     const int endX = std::min(t.maxX, clip.maxX);
     const int startY = std::max(t.minY & ~3, clip.minY & ~3);
     const int endY = std::min(t.maxY, clip.maxY);
+    if (endX < startX + 4) {
+        if (startX <= endX) rasterizeColumn<K>(t, c, startX, startY, endY);
+        return;
+    }
+    const PixelConstants k(c);
+    const EdgeConstants w = edgeConstants(t);
 
     for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
@@ -329,10 +400,6 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
             e[i] = std::int64_t{t.a[i]} * startX + std::int64_t{t.b[i]} * firstRow + t.c[i];
         alignas(32) float start[kAttrSlots];
         rowStart<K>(t, firstBlockX, firstRow, start);
-        const std::ptrdiff_t colorOffset =
-            static_cast<std::ptrdiff_t>(firstRow) * target.colorPitch + firstBlockX;
-        const std::ptrdiff_t depthOffset =
-            static_cast<std::ptrdiff_t>(firstRow) * target.depthPitch + firstBlockX;
 
         const int firstN = (startX - firstBlockX) >> 2;
         for (int bx = startX, n = firstN; bx <= endX; bx += 4, ++n) {
@@ -346,30 +413,9 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
             if (!inside)
                 for (int i = 0; i < 3; ++i) edge[i] = Int(pinEdge(e[i])) + w.lanes[i];
             Attributes<K> attrs = blockStart<K>(t, start, n);
-
             const int valid = scissorLanes(target, bx);
-            const Int validLanes = columnMask(valid);
-            RowTarget to{target.color + colorOffset + 4 * n,
-                         K::kDepth ? target.depth + depthOffset + 4 * n : nullptr,
-                         target.colorPitch,
-                         target.depthPitch,
-                         kRows,
-                         valid};
-            for (int y = firstRow; y <= lastRow; y += kRows) {
-                to.rows = std::min(kRows, lastRow - y + 1);
-                Int cover = to.rows == kRows ? validLanes : andNot(secondRow, validLanes);
-                if (!inside) {
-                    cover = andNot((edge[0] | edge[1] | edge[2]) >> 31, cover);
-                    for (int i = 0; i < 3; ++i) edge[i] += w.rows[i];
-                }
-                if (bits(cover) != 0)
-                    shadeRows(k, target.zWrite, attrs, cover, to,
-                              Float::load(target.ditherRows[y & 3]));
-                if (y + kRows > lastRow) break;  // the block's last group: no rows follow
-                nextRows(t, attrs);
-                to.color += kRows * target.colorPitch;
-                if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
-            }
+            shadeBlockRows(t, k, target, w, inside, edge, attrs, columnMask(valid),
+                           rowTarget<K>(target, bx, firstRow, valid), firstRow, lastRow);
         }
     }
 }
