@@ -251,9 +251,10 @@ inline void storeRows16(I4 values, std::uint16_t* p, std::ptrdiff_t, int) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), values);
 }
 // base[offset] for each lane's offset, zero-extended; every offset must lie inside base's array.
+// The offsets are taken as unsigned, so that they index without being sign-extended first.
 inline I4 gather16(const std::uint16_t* base, I4 offsets) {
-    alignas(16) std::int32_t at[4];
-    offsets.store(at);
+    alignas(16) std::uint32_t at[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), offsets);
     __m128i g = _mm_cvtsi32_si128(base[at[0]]);
     g = _mm_insert_epi16(g, base[at[1]], 2);
     g = _mm_insert_epi16(g, base[at[2]], 4);
