@@ -298,6 +298,16 @@ std::int32_t pinEdge(std::int64_t e) {
     return static_cast<std::int32_t>(std::clamp(e, -kLimit, kLimit));
 }
 
+// Whether the edge values of the walk of `t` fit in 32 bits as they are, so that they need
+// neither 64-bit arithmetic nor pinning: true for triangles under 64 pixels across (|a| + |b|
+// below 2^14 on every edge, from blockMax - blockMin = 3 * (|a| + |b|)), whose edge values at
+// the pixels of their blocks stay below 2^22.
+bool edgesFit32(const TriangleSetup& t) {
+    constexpr std::int32_t kLimit = 3 << 14;
+    return t.blockMax[0] - t.blockMin[0] < kLimit && t.blockMax[1] - t.blockMin[1] < kLimit &&
+           t.blockMax[2] - t.blockMin[2] < kLimit;
+}
+
 // Lanes of the block starting at bx that lie inside the scissor rectangle.
 int scissorLanes(const PixelTarget& target, int bx) {
     if (bx >= target.minX && bx + 3 <= target.maxX) return kAllLanes;
@@ -357,14 +367,24 @@ void rasterizeColumn(const TriangleSetup& t, const DrawContext& c, int bx, int s
     const int n = (bx - firstBlockX) >> 2;
     const int valid = scissorLanes(target, bx);
     const Int validLanes = columnMask(valid);
+    const bool fits32 = edgesFit32(t);
+    std::uint32_t atColumn[3];  // a * bx + c, wrapped to 32 bits
+    for (int i = 0; i < 3; ++i)
+        atColumn[i] = static_cast<std::uint32_t>(t.a[i]) * static_cast<std::uint32_t>(bx) +
+                      static_cast<std::uint32_t>(t.c[i]);
     for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
         const int lastRow = std::min(by + 3, t.maxY);
         Int edge[3];
-        for (int i = 0; i < 3; ++i)
-            edge[i] =
-                Int(pinEdge(std::int64_t{t.a[i]} * bx + std::int64_t{t.b[i]} * firstRow + t.c[i])) +
-                w.lanes[i];
+        for (int i = 0; i < 3; ++i) {
+            const std::int32_t e =
+                fits32
+                    ? static_cast<std::int32_t>(atColumn[i] +
+                                                static_cast<std::uint32_t>(t.b[i]) *
+                                                    static_cast<std::uint32_t>(firstRow))
+                    : pinEdge(std::int64_t{t.a[i]} * bx + std::int64_t{t.b[i]} * firstRow + t.c[i]);
+            edge[i] = Int(e) + w.lanes[i];
+        }
         alignas(32) float start[kAttrSlots];
         rowStart<K>(t, firstBlockX, firstRow, start);
         Attributes<K> attrs = blockStart<K>(t, start, n);
