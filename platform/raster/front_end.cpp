@@ -107,6 +107,10 @@ void FrontEnd::drawBatch(const D3DVERTEX* in, int count, std::uint32_t order) {
         for (int k = 0; k < 3; ++k) projectAttributes(c, corners[k], invW[k], screen.attr[k]);
         covering = setupTriangles(c, screen, area, whole, setups_);
     }
+    if (clipped == 0) {  // the usual case: one call for all
+        if (covering != 0) sink_.addLanes(setups_, covering, order);
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         if (clipped & (1 << i))
             drawClipped(shaded[i], static_cast<unsigned>(planes[i]), order + i);

@@ -1,6 +1,7 @@
 #include "platform/raster/pixel_stage.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "platform/raster/texture_sample.h"
@@ -359,9 +360,10 @@ RowTarget rowTarget(const PixelTarget& target, int bx, int y, int valid) {
 // triangles): the scissor lanes are worked out once, and the block tests, which seldom spare
 // such a block anything, are left out; the edge tests of its rows give the same coverage.
 template <class K>
-void rasterizeColumn(const TriangleSetup& t, const DrawContext& c, int bx, int startY, int endY) {
+[[gnu::always_inline]] inline void rasterizeColumn(const TriangleSetup& t, const DrawContext& c,
+                                                   const PixelConstants& k, int bx, int startY,
+                                                   int endY) {
     const PixelTarget& target = c.target;
-    const PixelConstants k(c);
     const EdgeConstants w = edgeConstants(t);
     const int firstBlockX = t.minX & ~3;
     const int n = (bx - firstBlockX) >> 2;
@@ -393,23 +395,14 @@ void rasterizeColumn(const TriangleSetup& t, const DrawContext& c, int bx, int s
     }
 }
 
+// The general walk: every block of the box, with the block tests.
 template <class K>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
+[[gnu::noinline]] void rasterizeBlocks(const TriangleSetup& t, const DrawContext& c,
+                                       const PixelConstants& k, int startX, int endX, int startY,
+                                       int endY) {
     const PixelTarget& target = c.target;
-    // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
-    // block's values come out of the same operations in any tile.
-    const int firstBlockX = t.minX & ~3;
-    const int startX = std::max(firstBlockX, clip.minX & ~3);
-    const int endX = std::min(t.maxX, clip.maxX);
-    const int startY = std::max(t.minY & ~3, clip.minY & ~3);
-    const int endY = std::min(t.maxY, clip.maxY);
-    if (endX < startX + 4) {
-        if (startX <= endX) rasterizeColumn<K>(t, c, startX, startY, endY);
-        return;
-    }
-    const PixelConstants k(c);
     const EdgeConstants w = edgeConstants(t);
-
+    const int firstBlockX = t.minX & ~3;
     for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
         const int lastRow = std::min(by + 3, t.maxY);
@@ -440,18 +433,50 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
     }
 }
 
+// The blocks of `t` inside `clip`, by the column walk where they lie in one column.
+template <class K>
+[[gnu::always_inline]] inline void walkTriangle(const TriangleSetup& t, const DrawContext& c,
+                                                const PixelConstants& k, const PixelBounds& clip) {
+    // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
+    // block's values come out of the same operations in any tile.
+    const int firstBlockX = t.minX & ~3;
+    const int startX = std::max(firstBlockX, clip.minX & ~3);
+    const int endX = std::min(t.maxX, clip.maxX);
+    const int startY = std::max(t.minY & ~3, clip.minY & ~3);
+    const int endY = std::min(t.maxY, clip.maxY);
+    if (endX < startX + 4) {
+        if (startX <= endX) rasterizeColumn<K>(t, c, k, startX, startY, endY);
+        return;
+    }
+    rasterizeBlocks<K>(t, c, k, startX, endX, startY, endY);
+}
+
+template <class K>
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
+    walkTriangle<K>(t, c, PixelConstants(c), clip);
+}
+
+template <class K>
+void rasterizeLanes(const TriangleSetup* setups, int lanes, const DrawContext& c,
+                    const PixelBounds& clip) {
+    const PixelConstants k(c);
+    for (; lanes != 0; lanes &= lanes - 1)
+        walkTriangle<K>(setups[std::countr_zero(static_cast<unsigned>(lanes))], c, k, clip);
+}
+
+template <class K>
+constexpr PixelStage kStage{rasterizeTriangle<K>, rasterizeLanes<K>};
+
 template <TexturePath kTex>
-RasterizeFn selectForTexture(bool specular, bool depthTest) {
+PixelStage selectForTexture(bool specular, bool depthTest) {
     if (specular)
-        return depthTest ? rasterizeTriangle<Kernel<kTex, true, true>>
-                         : rasterizeTriangle<Kernel<kTex, true, false>>;
-    return depthTest ? rasterizeTriangle<Kernel<kTex, false, true>>
-                     : rasterizeTriangle<Kernel<kTex, false, false>>;
+        return depthTest ? kStage<Kernel<kTex, true, true>> : kStage<Kernel<kTex, true, false>>;
+    return depthTest ? kStage<Kernel<kTex, false, true>> : kStage<Kernel<kTex, false, false>>;
 }
 
 }  // namespace
 
-RasterizeFn selectRasterizer(const DrawContext& c) {
+PixelStage selectPixelStage(const DrawContext& c) {
     const bool specular = c.lighting.specularOn;
     const bool depthTest = c.target.depth != nullptr;
     if (!c.textured) return selectForTexture<TexturePath::kNone>(specular, depthTest);
