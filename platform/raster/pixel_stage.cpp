@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdint>
 
 #include "platform/raster/texture_sample.h"
@@ -457,11 +458,12 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
 }
 
 template <class K>
-void rasterizeLanes(const TriangleSetup* setups, int lanes, const DrawContext& c,
-                    const PixelBounds& clip) {
+void rasterizeLanes(const TriangleSetup* setups, int lanes, const DrawContext& c) {
+    // No limits, known here: the walk starts at the triangle's own first block.
+    constexpr PixelBounds kWhole{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
     const PixelConstants k(c);
     for (; lanes != 0; lanes &= lanes - 1)
-        walkTriangle<K>(setups[std::countr_zero(static_cast<unsigned>(lanes))], c, k, clip);
+        walkTriangle<K>(setups[std::countr_zero(static_cast<unsigned>(lanes))], c, k, kWhole);
 }
 
 template <class K>

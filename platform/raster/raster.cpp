@@ -26,7 +26,7 @@ class ImmediateSink final : public TriangleSink {
         context_->rasterize(setup, *context_, kWholeTarget);
     }
     void addLanes(const TriangleSetup* setups, int lanes, std::uint32_t) override {
-        context_->rasterizeLanes(setups, lanes, *context_, kWholeTarget);
+        context_->rasterizeLanes(setups, lanes, *context_);
     }
 
   private:
