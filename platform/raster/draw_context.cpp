@@ -289,7 +289,9 @@ bool prepareDrawContext(const RasterState& state, const ColorTarget& color,
     context.perspective = state.perspective;
     context.cull = state.cull;
     context.kernels = &kernels;
-    context.rasterize = kernels.selectRasterizer(context);
+    const PixelStage stage = kernels.selectPixelStage(context);
+    context.rasterize = stage.triangle;
+    context.rasterizeLanes = stage.lanes;
     return true;
 }
 

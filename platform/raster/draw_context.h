@@ -125,6 +125,14 @@ struct Kernels;
 // Draws the pixels of a set-up triangle that lie inside `clip`. The arithmetic of each pixel does
 // not depend on `clip`, so a triangle drawn tile by tile gives the picture it gives in one go.
 using RasterizeFn = void (*)(const TriangleSetup&, const DrawContext&, const PixelBounds& clip);
+// The same, whole, for the triangles setups[i] of the bits i of `lanes`, in that order: one call
+// for a front-end batch, so that the draw's constants are set up once for all of them.
+using RasterizeLanesFn = void (*)(const TriangleSetup* setups, int lanes, const DrawContext&);
+// The pixel stage chosen for a draw's settings.
+struct PixelStage {
+    RasterizeFn triangle;
+    RasterizeLanesFn lanes;
+};
 
 struct DrawContext {
     alignas(16) float mvp[4][4] = {};  // world * view * projection
@@ -151,6 +159,7 @@ struct DrawContext {
     PixelTarget target;
     const Kernels* kernels = nullptr;  // the stages compiled for the chosen instruction set
     RasterizeFn rasterize = nullptr;
+    RasterizeLanesFn rasterizeLanes = nullptr;
 };
 
 // What every device works out alike from the device state, so that the software and OpenGL

@@ -60,9 +60,11 @@ void FrontEnd::drawBatch(const D3DVERTEX* in, int count, std::uint32_t order) {
     CornerLanes corners[3];
     Int codes[3];
     Float finite[3];
+    const D3DVERTEX* triangles[kLanes];
+    for (int i = 0; i < kLanes; ++i) triangles[i] = in + 3 * std::min(i, count - 1);
     for (int k = 0; k < 3; ++k) {
         const float* records[kLanes];
-        for (int i = 0; i < kLanes; ++i) records[i] = &in[3 * std::min(i, count - 1) + k].x;
+        for (int i = 0; i < kLanes; ++i) records[i] = &triangles[i][k].x;
         simd::loadFields8(records, fields[k]);
         codes[k] = transformToClip(c, fields[k], corners[k], finite[k]);
     }
@@ -104,6 +106,10 @@ void FrontEnd::drawBatch(const D3DVERTEX* in, int count, std::uint32_t order) {
         shiftTexturePeriods(c, corners, laneMask(whole));
         for (int k = 0; k < 3; ++k) projectAttributes(c, corners[k], invW[k], screen.attr[k]);
         covering = setupTriangles(c, screen, area, whole, setups_);
+    }
+    if (clipped == 0) {  // the usual case: one call for all
+        if (covering != 0) sink_.addLanes(setups_, covering, order);
+        return;
     }
     for (int i = 0; i < count; ++i) {
         if (clipped & (1 << i))

@@ -3,6 +3,7 @@
 // covers pixels goes to a sink, which draws it at once or keeps it for the tiles.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "platform/raster/draw_context.h"
@@ -15,6 +16,13 @@ class TriangleSink {
     // A set-up triangle that covers pixels; `order` is its source triangle's place in the
     // submission (the triangles of a clipped polygon share it). Triangles arrive in order.
     virtual void add(const TriangleSetup& setup, std::uint32_t order) = 0;
+    // The set-up triangles setups[i] of the bits i of `lanes`, of orders order + i.
+    virtual void addLanes(const TriangleSetup* setups, int lanes, std::uint32_t order) {
+        for (; lanes != 0; lanes &= lanes - 1) {
+            const int i = std::countr_zero(static_cast<unsigned>(lanes));
+            add(setups[i], order + static_cast<std::uint32_t>(i));
+        }
+    }
 
   protected:
     ~TriangleSink() = default;

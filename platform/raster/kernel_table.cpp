@@ -14,7 +14,7 @@ const Kernels& kernels() {
     constexpr InstructionSet kSet = InstructionSet::kSse2;
 #endif
     // Initialised as a constant: none of this set's code runs before the processor is asked.
-    static constexpr Kernels table{kSet, drawTriangles, selectRasterizer, setupCorners};
+    static constexpr Kernels table{kSet, drawTriangles, selectPixelStage, setupCorners};
     return table;
 }
 

@@ -18,7 +18,7 @@ struct Kernels {
     void (*drawTriangles)(const DrawContext& context, TriangleSink& sink, const D3DVERTEX* vertices,
                           std::uint32_t first, std::uint32_t count, std::uint32_t orderBase);
     // The pixel stage specialised for the draw's texturing, specular and depth settings.
-    RasterizeFn (*selectRasterizer)(const DrawContext& context);
+    PixelStage (*selectPixelStage)(const DrawContext& context);
     // Sets up `count` triangles given by their corners, culled by the context's mode: triangle
     // i's set-up goes to out[i] when it covers pixels, and its bit in the result is set.
     std::uint32_t (*setupTriangles)(const DrawContext& context,

@@ -1,6 +1,8 @@
 #include "platform/raster/pixel_stage.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <cstdint>
 
 #include "platform/raster/texture_sample.h"
@@ -127,16 +129,17 @@ template <bool kClampHigh>
     return truncateToInt(channel + threshold);
 }
 
-// The pixels' colours, packed to 16 bits (see simd::packSigned16).
+// The pixels' colours, packed to 16 bits (see simd::packSigned16); only those of the lanes in
+// `lanes` (a bit each) are used.
 template <class K>
 [[gnu::always_inline]] inline Int shadeColour(const PixelConstants& k, const Attributes<K>& a,
-                                              Float threshold) {
+                                              Float threshold, int lanes) {
     const Float w = Float(1.0f) / a[kAttrQ];
     Float r = a[kAttrDiffuseR] * w;
     Float g = a[kAttrDiffuseG] * w;
     Float b = a[kAttrDiffuseB] * w;
     if constexpr (K::kTex != TexturePath::kNone) {
-        const Texel t = sampleTexture<K::kTex>(k.texture, a[kAttrU] * w, a[kAttrV] * w);
+        const Texel t = sampleTexture<K::kTex>(k.texture, a[kAttrU] * w, a[kAttrV] * w, lanes);
         r = r * t.r;
         g = g * t.g;
         b = b * t.b;
@@ -185,8 +188,9 @@ template <class K>
         cover = testDepth(zWrite, a[kAttrZ], cover, to.rows, to.valid, to.depth, to.depthPitch);
         if (bits(cover) == 0) return;
     }
-    const Int colour = shadeColour<K>(k, a, threshold);
-    if (bits(cover) == (1 << Float::kLanes) - 1) {  // every lane: nothing of the old to keep
+    const int lanes = bits(cover);
+    const Int colour = shadeColour<K>(k, a, threshold, lanes);
+    if (lanes == (1 << Float::kLanes) - 1) {  // every lane: nothing of the old to keep
         simd::storeRows16(colour, to.color, to.colorPitch, kRows);
         return;
     }
@@ -217,7 +221,7 @@ EdgeConstants edgeConstants(const TriangleSetup& t) {
 // Slots [0, kSlots) of value(slot) for every slot a kernel reads, worked out a vector of slots
 // at a time (the same arithmetic slot by slot) and stored.
 template <class K, typename Value>
-void forSlots(float (&out)[kAttrSlots], Value value) {
+[[gnu::always_inline]] inline void forSlots(float (&out)[kAttrSlots], Value value) {
     constexpr int kSlots = K::kSpecular ? kAttrSlots : kAttrSlots - 4;
     int slot = 0;
     for (; slot + Float::kLanes <= kSlots; slot += Float::kLanes)
@@ -227,7 +231,8 @@ void forSlots(float (&out)[kAttrSlots], Value value) {
 
 // The start of row y at column bx for every slot: base + (ddx * (bx - refX) + ddy * (y - refY)).
 template <class K>
-void rowStart(const TriangleSetup& t, int bx, int y, float (&start)[kAttrSlots]) {
+[[gnu::always_inline]] inline void rowStart(const TriangleSetup& t, int bx, int y,
+                                            float (&start)[kAttrSlots]) {
     const float offX = static_cast<float>(bx) - t.refX;
     const float offY = static_cast<float>(y) - t.refY;
     forSlots<K>(start, [&](auto v, int slot) {
@@ -265,7 +270,8 @@ void pixelSlots(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int
 
 // The attributes of block n of a row of blocks.
 template <class K>
-Attributes<K> blockStart(const TriangleSetup& t, const float (&rowStart)[kAttrSlots], int n) {
+[[gnu::always_inline]] inline Attributes<K> blockStart(const TriangleSetup& t,
+                                                       const float (&rowStart)[kAttrSlots], int n) {
     constexpr bool kTranspose = Float::kLanes == 8;
     Float slots[8];
     if constexpr (kTranspose) pixelSlots(t, rowStart, n, slots);
@@ -296,6 +302,16 @@ std::int32_t pinEdge(std::int64_t e) {
     return static_cast<std::int32_t>(std::clamp(e, -kLimit, kLimit));
 }
 
+// Whether the edge values of the walk of `t` fit in 32 bits as they are, so that they need
+// neither 64-bit arithmetic nor pinning: true for triangles under 64 pixels across (|a| + |b|
+// below 2^14 on every edge, from blockMax - blockMin = 3 * (|a| + |b|)), whose edge values at
+// the pixels of their blocks stay below 2^22.
+bool edgesFit32(const TriangleSetup& t) {
+    constexpr std::int32_t kLimit = 3 << 14;
+    return t.blockMax[0] - t.blockMin[0] < kLimit && t.blockMax[1] - t.blockMin[1] < kLimit &&
+           t.blockMax[2] - t.blockMin[2] < kLimit;
+}
+
 // Lanes of the block starting at bx that lie inside the scissor rectangle.
 int scissorLanes(const PixelTarget& target, int bx) {
     if (bx >= target.minX && bx + 3 <= target.maxX) return kAllLanes;
@@ -305,20 +321,91 @@ int scissorLanes(const PixelTarget& target, int bx) {
     return valid;
 }
 
+// Rows [firstRow, lastRow] of one block, kRows rows at a time, from the attributes of its first
+// group. `edge` holds the edge functions at the first group's lanes; it is neither read nor
+// stepped when the block lies wholly inside the triangle.
 template <class K>
-void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
-    const PixelTarget& target = c.target;
-    const PixelConstants k(c);
-    const EdgeConstants w = edgeConstants(t);
+[[gnu::always_inline]] inline void shadeBlockRows(const TriangleSetup& t, const PixelConstants& k,
+                                                  const PixelTarget& target, const EdgeConstants& w,
+                                                  bool inside, Int (&edge)[3], Attributes<K>& attrs,
+                                                  Int validLanes, RowTarget to, int firstRow,
+                                                  int lastRow) {
     const Int secondRow = Int::load(kSecondRow);
-    // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
-    // block's values come out of the same operations in any tile.
-    const int firstBlockX = t.minX & ~3;
-    const int startX = std::max(firstBlockX, clip.minX & ~3);
-    const int endX = std::min(t.maxX, clip.maxX);
-    const int startY = std::max(t.minY & ~3, clip.minY & ~3);
-    const int endY = std::min(t.maxY, clip.maxY);
+    for (int y = firstRow; y <= lastRow; y += kRows) {
+        to.rows = std::min(kRows, lastRow - y + 1);
+        Int cover = to.rows == kRows ? validLanes : andNot(secondRow, validLanes);
+        if (!inside) {
+            cover = andNot((edge[0] | edge[1] | edge[2]) >> 31, cover);
+            for (int i = 0; i < 3; ++i) edge[i] += w.rows[i];
+        }
+        if (bits(cover) != 0)
+            shadeRows(k, target.zWrite, attrs, cover, to, Float::load(target.ditherRows[y & 3]));
+        if (y + kRows > lastRow) break;  // the block's last group: no rows follow
+        nextRows(t, attrs);
+        to.color += kRows * target.colorPitch;
+        if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
+    }
+}
 
+// Where the rows of a block starting at column bx and row y go.
+template <class K>
+RowTarget rowTarget(const PixelTarget& target, int bx, int y, int valid) {
+    return {target.color + static_cast<std::ptrdiff_t>(y) * target.colorPitch + bx,
+            K::kDepth ? target.depth + static_cast<std::ptrdiff_t>(y) * target.depthPitch + bx
+                      : nullptr,
+            target.colorPitch,
+            target.depthPitch,
+            kRows,
+            valid};
+}
+
+// The walk of a triangle whose blocks lie in one column, block n of its rows (most small
+// triangles): the scissor lanes are worked out once, and the block tests, which seldom spare
+// such a block anything, are left out; the edge tests of its rows give the same coverage.
+template <class K>
+[[gnu::always_inline]] inline void rasterizeColumn(const TriangleSetup& t, const DrawContext& c,
+                                                   const PixelConstants& k, int bx, int startY,
+                                                   int endY) {
+    const PixelTarget& target = c.target;
+    const EdgeConstants w = edgeConstants(t);
+    const int firstBlockX = t.minX & ~3;
+    const int n = (bx - firstBlockX) >> 2;
+    const int valid = scissorLanes(target, bx);
+    const Int validLanes = columnMask(valid);
+    const bool fits32 = edgesFit32(t);
+    std::uint32_t atColumn[3];  // a * bx + c, wrapped to 32 bits
+    for (int i = 0; i < 3; ++i)
+        atColumn[i] = static_cast<std::uint32_t>(t.a[i]) * static_cast<std::uint32_t>(bx) +
+                      static_cast<std::uint32_t>(t.c[i]);
+    for (int by = startY; by <= endY; by += 4) {
+        const int firstRow = std::max(by, t.minY);
+        const int lastRow = std::min(by + 3, t.maxY);
+        Int edge[3];
+        for (int i = 0; i < 3; ++i) {
+            const std::int32_t e =
+                fits32
+                    ? static_cast<std::int32_t>(atColumn[i] +
+                                                static_cast<std::uint32_t>(t.b[i]) *
+                                                    static_cast<std::uint32_t>(firstRow))
+                    : pinEdge(std::int64_t{t.a[i]} * bx + std::int64_t{t.b[i]} * firstRow + t.c[i]);
+            edge[i] = Int(e) + w.lanes[i];
+        }
+        alignas(32) float start[kAttrSlots];
+        rowStart<K>(t, firstBlockX, firstRow, start);
+        Attributes<K> attrs = blockStart<K>(t, start, n);
+        shadeBlockRows(t, k, target, w, false, edge, attrs, validLanes,
+                       rowTarget<K>(target, bx, firstRow, valid), firstRow, lastRow);
+    }
+}
+
+// The general walk: every block of the box, with the block tests.
+template <class K>
+[[gnu::noinline]] void rasterizeBlocks(const TriangleSetup& t, const DrawContext& c,
+                                       const PixelConstants& k, int startX, int endX, int startY,
+                                       int endY) {
+    const PixelTarget& target = c.target;
+    const EdgeConstants w = edgeConstants(t);
+    const int firstBlockX = t.minX & ~3;
     for (int by = startY; by <= endY; by += 4) {
         const int firstRow = std::max(by, t.minY);
         const int lastRow = std::min(by + 3, t.maxY);
@@ -329,10 +416,6 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
             e[i] = std::int64_t{t.a[i]} * startX + std::int64_t{t.b[i]} * firstRow + t.c[i];
         alignas(32) float start[kAttrSlots];
         rowStart<K>(t, firstBlockX, firstRow, start);
-        const std::ptrdiff_t colorOffset =
-            static_cast<std::ptrdiff_t>(firstRow) * target.colorPitch + firstBlockX;
-        const std::ptrdiff_t depthOffset =
-            static_cast<std::ptrdiff_t>(firstRow) * target.depthPitch + firstBlockX;
 
         const int firstN = (startX - firstBlockX) >> 2;
         for (int bx = startX, n = firstN; bx <= endX; bx += 4, ++n) {
@@ -346,46 +429,58 @@ void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const Pixel
             if (!inside)
                 for (int i = 0; i < 3; ++i) edge[i] = Int(pinEdge(e[i])) + w.lanes[i];
             Attributes<K> attrs = blockStart<K>(t, start, n);
-
             const int valid = scissorLanes(target, bx);
-            const Int validLanes = columnMask(valid);
-            RowTarget to{target.color + colorOffset + 4 * n,
-                         K::kDepth ? target.depth + depthOffset + 4 * n : nullptr,
-                         target.colorPitch,
-                         target.depthPitch,
-                         kRows,
-                         valid};
-            for (int y = firstRow; y <= lastRow; y += kRows) {
-                to.rows = std::min(kRows, lastRow - y + 1);
-                Int cover = to.rows == kRows ? validLanes : andNot(secondRow, validLanes);
-                if (!inside) {
-                    cover = andNot((edge[0] | edge[1] | edge[2]) >> 31, cover);
-                    for (int i = 0; i < 3; ++i) edge[i] += w.rows[i];
-                }
-                if (bits(cover) != 0)
-                    shadeRows(k, target.zWrite, attrs, cover, to,
-                              Float::load(target.ditherRows[y & 3]));
-                if (y + kRows > lastRow) break;  // the block's last group: no rows follow
-                nextRows(t, attrs);
-                to.color += kRows * target.colorPitch;
-                if constexpr (K::kDepth) to.depth += kRows * target.depthPitch;
-            }
+            shadeBlockRows(t, k, target, w, inside, edge, attrs, columnMask(valid),
+                           rowTarget<K>(target, bx, firstRow, valid), firstRow, lastRow);
         }
     }
 }
 
+// The blocks of `t` inside `clip`, by the column walk where they lie in one column.
+template <class K>
+[[gnu::always_inline]] inline void walkTriangle(const TriangleSetup& t, const DrawContext& c,
+                                                const PixelConstants& k, const PixelBounds& clip) {
+    // The walk's origin is the triangle's own first block, whatever part `clip` keeps: every
+    // block's values come out of the same operations in any tile.
+    const int firstBlockX = t.minX & ~3;
+    const int startX = std::max(firstBlockX, clip.minX & ~3);
+    const int endX = std::min(t.maxX, clip.maxX);
+    const int startY = std::max(t.minY & ~3, clip.minY & ~3);
+    const int endY = std::min(t.maxY, clip.maxY);
+    if (endX < startX + 4) {
+        if (startX <= endX) rasterizeColumn<K>(t, c, k, startX, startY, endY);
+        return;
+    }
+    rasterizeBlocks<K>(t, c, k, startX, endX, startY, endY);
+}
+
+template <class K>
+void rasterizeTriangle(const TriangleSetup& t, const DrawContext& c, const PixelBounds& clip) {
+    walkTriangle<K>(t, c, PixelConstants(c), clip);
+}
+
+template <class K>
+void rasterizeLanes(const TriangleSetup* setups, int lanes, const DrawContext& c) {
+    // No limits, known here: the walk starts at the triangle's own first block.
+    constexpr PixelBounds kWhole{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const PixelConstants k(c);
+    for (; lanes != 0; lanes &= lanes - 1)
+        walkTriangle<K>(setups[std::countr_zero(static_cast<unsigned>(lanes))], c, k, kWhole);
+}
+
+template <class K>
+constexpr PixelStage kStage{rasterizeTriangle<K>, rasterizeLanes<K>};
+
 template <TexturePath kTex>
-RasterizeFn selectForTexture(bool specular, bool depthTest) {
+PixelStage selectForTexture(bool specular, bool depthTest) {
     if (specular)
-        return depthTest ? rasterizeTriangle<Kernel<kTex, true, true>>
-                         : rasterizeTriangle<Kernel<kTex, true, false>>;
-    return depthTest ? rasterizeTriangle<Kernel<kTex, false, true>>
-                     : rasterizeTriangle<Kernel<kTex, false, false>>;
+        return depthTest ? kStage<Kernel<kTex, true, true>> : kStage<Kernel<kTex, true, false>>;
+    return depthTest ? kStage<Kernel<kTex, false, true>> : kStage<Kernel<kTex, false, false>>;
 }
 
 }  // namespace
 
-RasterizeFn selectRasterizer(const DrawContext& c) {
+PixelStage selectPixelStage(const DrawContext& c) {
     const bool specular = c.lighting.specularOn;
     const bool depthTest = c.target.depth != nullptr;
     if (!c.textured) return selectForTexture<TexturePath::kNone>(specular, depthTest);

@@ -10,7 +10,7 @@ namespace sw {
 inline namespace SW_SIMD_ISA {
 
 // The kernel specialised for the draw's texturing, specular and depth-test settings.
-RasterizeFn selectRasterizer(const DrawContext& context);
+PixelStage selectPixelStage(const DrawContext& context);
 
 }  // namespace SW_SIMD_ISA
 }  // namespace sw

@@ -25,6 +25,9 @@ class ImmediateSink final : public TriangleSink {
     void add(const TriangleSetup& setup, std::uint32_t) override {
         context_->rasterize(setup, *context_, kWholeTarget);
     }
+    void addLanes(const TriangleSetup* setups, int lanes, std::uint32_t) override {
+        context_->rasterizeLanes(setups, lanes, *context_);
+    }
 
   private:
     static constexpr PixelBounds kWholeTarget{0, 0, INT_MAX, INT_MAX};

@@ -251,14 +251,20 @@ inline void storeRows16(I4 values, std::uint16_t* p, std::ptrdiff_t, int) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), values);
 }
 // base[offset] for each lane's offset, zero-extended; every offset must lie inside base's array.
+// The offsets are taken as unsigned, so that they index without being sign-extended first.
 inline I4 gather16(const std::uint16_t* base, I4 offsets) {
-    alignas(16) std::int32_t at[4];
-    offsets.store(at);
+    alignas(16) std::uint32_t at[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), offsets);
     __m128i g = _mm_cvtsi32_si128(base[at[0]]);
     g = _mm_insert_epi16(g, base[at[1]], 2);
     g = _mm_insert_epi16(g, base[at[2]], 4);
     g = _mm_insert_epi16(g, base[at[3]], 6);
     return g;
+}
+// The same for the lanes that matter, a bit each in `lanes`; with one row of four there is
+// nothing to leave out.
+inline I4 gather16(const std::uint16_t* base, I4 offsets, int) {
+    return gather16(base, offsets);
 }
 
 // ---- records of eight floats (structures) to and from vectors of one field each ----
@@ -482,6 +488,16 @@ inline I8 gather16(const std::uint16_t* base, I8 offsets) {
     const I4 low = gather16(base, I4(_mm256_castsi256_si128(offsets)));
     const I4 high = gather16(base, I4(_mm256_extracti128_si256(offsets, 1)));
     return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+}
+// The same for the lanes that matter, a bit each in `lanes`: a row (128-bit half) without one
+// is not fetched, and its lanes come out 0.
+inline I8 gather16(const std::uint16_t* base, I8 offsets, int lanes) {
+    if ((lanes & 0xF0) == 0)
+        return _mm256_zextsi128_si256(gather16(base, I4(_mm256_castsi256_si128(offsets))));
+    if ((lanes & 0x0F) == 0)
+        return _mm256_inserti128_si256(_mm256_setzero_si256(),
+                                       gather16(base, I4(_mm256_extracti128_si256(offsets, 1))), 1);
+    return gather16(base, offsets);
 }
 
 // The 8 x 8 transpose: shuffles within 128-bit halves, then the halves exchanged.

@@ -89,10 +89,11 @@ struct Texel {
     simd::Float r, g, b;  // channel values as stored: 0..31, or 0..63 for 6-bit green
 };
 
+// The texels of the lanes in `lanes` (a bit each); the others' may be any.
 template <TexturePath kTex>
-inline Texel sampleTexture(const TextureConstants& k, simd::Float u, simd::Float v) {
+inline Texel sampleTexture(const TextureConstants& k, simd::Float u, simd::Float v, int lanes) {
     using simd::Int;
-    const Int texels = simd::gather16(k.texels, texelOffsets<kTex>(k, u, v));
+    const Int texels = simd::gather16(k.texels, texelOffsets<kTex>(k, u, v), lanes);
     const Int fiveBits(31);
     return {simd::toFloat(simd::shiftRightLogical(texels, k.redShift) & fiveBits),
             simd::toFloat((texels >> 5) & k.greenMax),  // texels are 16-bit: no sign to extend

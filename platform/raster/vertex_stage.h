@@ -136,11 +136,15 @@ inline void lightVertices(const DrawContext& c, const VertexFields& in, CornerLa
     const Float lambert = nDotL & lit;
     Float specular = Float::zero();
     if (l.specularOn && bits(lit) != 0) specular = specularFactors(l, v) & lit;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         out.diffuse[i] =
             saturate(Float(l.base[i]) + Float(l.diffuse[i]) * lambert) * Float(c.diffuseScale[i]);
-        out.specular[i] = saturate(Float(l.specular[i]) * specular) * Float(c.specularScale[i]);
-    }
+    // Without specular light the terms come out as +0 (the scales are positive): no need to
+    // work them out.
+    for (int i = 0; i < 3; ++i)
+        out.specular[i] =
+            l.specularOn ? saturate(Float(l.specular[i]) * specular) * Float(c.specularScale[i])
+                         : Float::zero();
     out.u = in[6] & isFinite(in[6]);
     out.v = in[7] & isFinite(in[7]);
 }

@@ -274,6 +274,31 @@ TEST(GuardBand, TriangleFarBeyondTheScreenFillsItExactly) {
     EXPECT_TRUE(frame.guardsIntact(kBackground, 0xFFFF));
 }
 
+// A viewport a few pixels wide leaves one column of blocks of a triangle reaching far beyond it:
+// edge values there are far too large for 32 bits, yet every pixel of the viewport is drawn.
+TEST(GuardBand, NarrowViewportUnderHugeTrianglesIsFilledExactly) {
+    // Corners far out at angles 110, 110 and 140 degrees apart: the triangle holds the origin.
+    const auto corner = [](float angle) {
+        return rastertest::vertex(1e7f * std::cos(angle), 1e7f * std::sin(angle), 0.5f);
+    };
+    for (const float turn : {0.0f, 0.4f, 0.9f, 1.7f, 2.5f, 3.1f})
+        for (const int left : {4, 13, 22}) {
+            Frame frame(37, 29);
+            frame.clear(kBackground);
+            sw::RasterState state = rastertest::flatState(37, 29);
+            state.viewport = {left, 2, 3, 25};
+            const Mesh huge = {corner(turn + 3.49f), corner(turn + 1.57f), corner(turn - 0.35f)};
+            rastertest::Rasterizer rasterizer;
+            rasterizer.drawTriangleList(state, frame.color(), frame.depth(), huge.data(), 3);
+            for (int y = 0; y < 29; ++y)
+                for (int x = 0; x < 37; ++x) {
+                    const bool inViewport = x >= left && x < left + 3 && y >= 2 && y < 27;
+                    ASSERT_EQ(frame.pixel(x, y) != kBackground, inViewport)
+                        << x << "," << y << " turned by " << turn;
+                }
+        }
+}
+
 TEST(GuardBand, ViewportSmallerThanTheTargetIsAScissor) {
     Frame frame(32, 32);
     frame.clear(kBackground);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "tests/raster/raster_scenes.h"
@@ -115,6 +116,56 @@ TEST(Threads, ScenesOfSeveralDrawsAreTheSameBitForBitAtAnyThreadCount) {
             EXPECT_TRUE(many.color == one.color) << width << "x" << height << ", " << threads;
             EXPECT_TRUE(many.depth == one.depth) << width << "x" << height << ", " << threads;
         }
+    }
+}
+
+// Small triangles in perspective around the tile corners, a few pixels across: in tiles the walk
+// of each is cut at the tile edges (one column of blocks at a time where a triangle straddles a
+// vertical edge), on one thread it is not. Depth-tested, textured, lit and dithered, in a
+// viewport off the 4-pixel grid, so that the scissor cuts blocks too.
+Draw trianglesAroundTileCorners(int width, int height, const sw::TextureView* texture) {
+    Draw d{rastertest::programState(width, height), {}};
+    d.state.view = rastertest::identityMatrix();
+    d.state.viewport = {3, 5, width - 10, height - 9};
+    d.state.texture = texture;
+    d.state.cull = sw::CullMode::kNone;
+    const float halfWidth = static_cast<float>(d.state.viewport.width) / 2.0f;
+    const float halfHeight = static_cast<float>(d.state.viewport.height) / 2.0f;
+    // The point at depth z that the viewport shows at pixel (x, y): the projection scales by 2.5.
+    const auto at = [&](float x, float y, float z, float u, float v) {
+        const float clipX = (x - 3.0f - halfWidth) / halfWidth;
+        const float clipY = (halfHeight - (y - 5.0f)) / halfHeight;
+        return vertex(clipX * z / 2.5f, clipY * z / 2.5f, z, {0.3f, 0.8f, -0.5f}, u, v);
+    };
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> offset(-6.0f, 6.0f), depth(2.0f, 12.0f),
+        coordinate(-2.0f, 2.0f);
+    for (int y = 0; y <= height; y += 64)
+        for (int x = 0; x <= width; x += 64)
+            for (int i = 0; i < 40; ++i) {
+                const float cx = static_cast<float>(x) + offset(random);
+                const float cy = static_cast<float>(y) + offset(random);
+                const float size = i % 2 == 0 ? 0.5f : 1.0f;  // at most 6 or 12 pixels across
+                for (int k = 0; k < 3; ++k)
+                    d.mesh.push_back(at(cx + offset(random) * size, cy + offset(random) * size,
+                                        depth(random), coordinate(random), coordinate(random)));
+            }
+    return d;
+}
+
+TEST(Threads, SmallTrianglesCutAtTileEdgesAreTheSameBitForBit) {
+    const rastertest::Texture texture = rastertest::checkerTexture(16, 16);
+    const sw::TextureView view = texture.view();
+    const int width = 200, height = 136;
+    const std::vector<Draw> draws = {trianglesAroundTileCorners(width, height, &view)};
+    const Picture one = render(1, width, height, draws);
+    int drawn = 0;
+    for (std::uint16_t p : one.color) drawn += p != 0x1234;
+    ASSERT_GT(drawn, 500) << "the triangles should cover pixels at every tile corner";
+    for (int threads : {2, 3}) {
+        const Picture many = render(threads, width, height, draws);
+        EXPECT_TRUE(many.color == one.color) << threads << " threads";
+        EXPECT_TRUE(many.depth == one.depth) << threads << " threads";
     }
 }
 
