@@ -28,10 +28,10 @@ class FrontEnd {
 
     // Triangles [0, count) of `in`, count <= kLanes, one per lane; the first one's order is
     // `order`.
-    void drawBatch(const D3DVERTEX* in, int count, std::uint32_t order);
+    void drawBatch(const D3DVERTEX* in, int count);
 
   private:
-    void drawClipped(const ShadedVertex (&v)[3], unsigned planes, std::uint32_t order);
+    void drawClipped(const ShadedVertex (&v)[3], unsigned planes);
 
     const DrawContext& context_;
     TriangleSink& sink_;
@@ -53,7 +53,7 @@ void storeShaded(const CornerLanes (&corners)[3], ShadedVertex (&out)[kLanes][3]
     }
 }
 
-void FrontEnd::drawBatch(const D3DVERTEX* in, int count, std::uint32_t order) {
+void FrontEnd::drawBatch(const D3DVERTEX* in, int count) {
     const DrawContext& c = context_;
     // Lanes past the last triangle repeat it and are never drawn.
     VertexFields fields[3];
@@ -108,20 +108,20 @@ void FrontEnd::drawBatch(const D3DVERTEX* in, int count, std::uint32_t order) {
         covering = setupTriangles(c, screen, area, whole, setups_);
     }
     if (clipped == 0) {  // the usual case: one call for all
-        if (covering != 0) sink_.addLanes(setups_, covering, order);
+        if (covering != 0) sink_.addLanes(setups_, covering);
         return;
     }
     for (int i = 0; i < count; ++i) {
         if (clipped & (1 << i))
-            drawClipped(shaded[i], static_cast<unsigned>(planes[i]), order + i);
+            drawClipped(shaded[i], static_cast<unsigned>(planes[i]));
         else if (covering & (1 << i))
-            sink_.add(setups_[i], order + i);
+            sink_.add(setups_[i]);
     }
 }
 
 // Clips against the planes in `planes`, then draws the polygon as a fan. Every fan triangle
 // keeps the orientation of the original, so each is culled on its own.
-void FrontEnd::drawClipped(const ShadedVertex (&v)[3], unsigned planes, std::uint32_t order) {
+void FrontEnd::drawClipped(const ShadedVertex (&v)[3], unsigned planes) {
     ShadedVertex polygon[kMaxClippedVertices];
     const int count = clipTriangle(context_, v, planes, polygon);
     if (count == 0) return;
@@ -143,18 +143,18 @@ void FrontEnd::drawClipped(const ShadedVertex (&v)[3], unsigned planes, std::uin
     TriangleSetup fanSetups[kMaxClippedVertices - 2];
     const std::uint32_t covering = setupCorners(context_, fan, triangles, fanSetups);
     for (int i = 0; i < triangles; ++i)
-        if (covering & (1u << i)) sink_.add(fanSetups[i], order);
+        if (covering & (1u << i)) sink_.add(fanSetups[i]);
 }
 
 }  // namespace
 
 void drawTriangles(const DrawContext& context, TriangleSink& sink, const D3DVERTEX* vertices,
-                   std::uint32_t first, std::uint32_t count, std::uint32_t orderBase) {
+                   std::uint32_t first, std::uint32_t count) {
     FrontEnd frontEnd(context, sink);
     const std::uint32_t end = first + count;
     for (std::uint32_t t = first; t < end; t += kLanes) {
         const int batch = static_cast<int>(std::min<std::uint32_t>(kLanes, end - t));
-        frontEnd.drawBatch(vertices + 3 * static_cast<std::size_t>(t), batch, orderBase + t);
+        frontEnd.drawBatch(vertices + 3 * static_cast<std::size_t>(t), batch);
     }
 }
 

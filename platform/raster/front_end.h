@@ -13,15 +13,13 @@ namespace sw {
 
 class TriangleSink {
   public:
-    // A set-up triangle that covers pixels; `order` is its source triangle's place in the
-    // submission (the triangles of a clipped polygon share it). Triangles arrive in order.
-    virtual void add(const TriangleSetup& setup, std::uint32_t order) = 0;
-    // The set-up triangles setups[i] of the bits i of `lanes`, of orders order + i.
-    virtual void addLanes(const TriangleSetup* setups, int lanes, std::uint32_t order) {
-        for (; lanes != 0; lanes &= lanes - 1) {
-            const int i = std::countr_zero(static_cast<unsigned>(lanes));
-            add(setups[i], order + static_cast<std::uint32_t>(i));
-        }
+    // A set-up triangle that covers pixels. Triangles arrive in submission order (the triangles
+    // of a clipped polygon one after another).
+    virtual void add(const TriangleSetup& setup) = 0;
+    // The set-up triangles setups[i] of the bits i of `lanes`, in that order.
+    virtual void addLanes(const TriangleSetup* setups, int lanes) {
+        for (; lanes != 0; lanes &= lanes - 1)
+            add(setups[std::countr_zero(static_cast<unsigned>(lanes))]);
     }
 
   protected:
@@ -30,10 +28,9 @@ class TriangleSink {
 
 inline namespace SW_SIMD_ISA {
 
-// Runs triangles [first, first + count) of `vertices` through the front end; the order of
-// triangle i is orderBase + i.
+// Runs triangles [first, first + count) of `vertices` through the front end, in order.
 void drawTriangles(const DrawContext& context, TriangleSink& sink, const D3DVERTEX* vertices,
-                   std::uint32_t first, std::uint32_t count, std::uint32_t orderBase);
+                   std::uint32_t first, std::uint32_t count);
 
 }  // namespace SW_SIMD_ISA
 }  // namespace sw

@@ -14,9 +14,9 @@ class TriangleSink;
 struct Kernels {
     InstructionSet set;
     // Runs triangles [first, first + count) of `vertices` through transform, lighting, clipping,
-    // projection and set-up; triangle i goes to the sink with order orderBase + i.
+    // projection and set-up; what covers pixels goes to the sink in order.
     void (*drawTriangles)(const DrawContext& context, TriangleSink& sink, const D3DVERTEX* vertices,
-                          std::uint32_t first, std::uint32_t count, std::uint32_t orderBase);
+                          std::uint32_t first, std::uint32_t count);
     // The pixel stage specialised for the draw's texturing, specular and depth settings.
     PixelStage (*selectPixelStage)(const DrawContext& context);
     // Sets up `count` triangles given by their corners, culled by the context's mode: triangle

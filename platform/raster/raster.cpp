@@ -22,10 +22,10 @@ constexpr std::uint32_t kTrianglesPerPiece = 512;
 class ImmediateSink final : public TriangleSink {
   public:
     void bind(const DrawContext& context) { context_ = &context; }
-    void add(const TriangleSetup& setup, std::uint32_t) override {
+    void add(const TriangleSetup& setup) override {
         context_->rasterize(setup, *context_, kWholeTarget);
     }
-    void addLanes(const TriangleSetup* setups, int lanes, std::uint32_t) override {
+    void addLanes(const TriangleSetup* setups, int lanes) override {
         context_->rasterizeLanes(setups, lanes, *context_);
     }
 
@@ -82,7 +82,6 @@ struct Rasterizer::Impl {
     TilePieces tilePieces;
     TileGrid grid;
     TargetIdentity target;
-    std::uint32_t nextOrder = 0;
 };
 
 void Rasterizer::Impl::drawNow(const RasterState& state, const ColorTarget& color,
@@ -90,7 +89,7 @@ void Rasterizer::Impl::drawNow(const RasterState& state, const ColorTarget& colo
                                std::uint32_t triangles) {
     if (!prepareDrawContext(state, color, depth, kernels, now)) return;
     immediate.bind(now);
-    kernels.drawTriangles(now, immediate, vertices, 0, triangles, 0);
+    kernels.drawTriangles(now, immediate, vertices, 0, triangles);
 }
 
 void Rasterizer::Impl::startFrame(const ColorTarget& color, const DepthTarget* depth) {
@@ -98,7 +97,6 @@ void Rasterizer::Impl::startFrame(const ColorTarget& color, const DepthTarget* d
     grid = TileGrid(color.width, color.height);
     piecesUsed = 0;
     openPiece = -1;
-    nextOrder = 0;
 }
 
 std::uint32_t Rasterizer::Impl::takePieces(std::uint32_t count) {
@@ -112,16 +110,12 @@ std::uint32_t Rasterizer::Impl::takePieces(std::uint32_t count) {
 void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget& color,
                                      const DepthTarget* depth, const D3DVERTEX* vertices,
                                      std::uint32_t triangles) {
-    if (drawCount > 0 &&
-        (!(identify(color, depth) == target) || nextOrder > UINT32_MAX - triangles))
-        finish();
+    if (drawCount > 0 && !(identify(color, depth) == target)) finish();
     if (drawCount == draws.size()) draws.resize(draws.size() + 16);
     DrawContext& record = draws[drawCount];
     if (!prepareDrawContext(state, color, depth, kernels, record)) return;
     if (drawCount == 0) startFrame(color, depth);
     const auto draw = static_cast<std::uint32_t>(drawCount++);
-    const std::uint32_t orderBase = nextOrder;
-    nextOrder += triangles;
 
     const std::uint32_t pieces = (triangles + kTrianglesPerPiece - 1) / kTrianglesPerPiece;
     if (pieces < 2) {
@@ -129,7 +123,7 @@ void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget
         if (openPiece < 0) openPiece = static_cast<int>(takePieces(1));
         TriangleBins& sink = bins[static_cast<std::size_t>(openPiece)];
         sink.setDraw(draw);
-        kernels.drawTriangles(record, sink, vertices, 0, triangles, orderBase);
+        kernels.drawTriangles(record, sink, vertices, 0, triangles);
         return;
     }
     openPiece = -1;
@@ -139,7 +133,7 @@ void Rasterizer::Impl::drawIntoTiles(const RasterState& state, const ColorTarget
         sink.setDraw(draw);
         const std::uint32_t first = static_cast<std::uint32_t>(index) * kTrianglesPerPiece;
         kernels.drawTriangles(record, sink, vertices, first,
-                              std::min(kTrianglesPerPiece, triangles - first), orderBase);
+                              std::min(kTrianglesPerPiece, triangles - first));
     };
     // Whoever is free takes the next piece, so a thread the system holds back delays no one.
     pool.forEach(static_cast<int>(pieces), piece);

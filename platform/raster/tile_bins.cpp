@@ -25,7 +25,7 @@ void TriangleBins::reset(const TileGrid& grid) {
     if (tiles_.size() < static_cast<std::size_t>(grid.count())) tiles_.resize(grid.count());
 }
 
-void TriangleBins::add(const TriangleSetup& setup, std::uint32_t) {
+void TriangleBins::add(const TriangleSetup& setup) {
     if (used_ == triangles_.size()) triangles_.resize(std::max<std::size_t>(64, 2 * used_));
     BinnedTriangle& binned = triangles_[used_];
     binned.setup = setup;

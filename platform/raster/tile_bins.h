@@ -37,7 +37,7 @@ class TriangleBins final : public TriangleSink {
     void reset(const TileGrid& grid);
     void setDraw(std::uint32_t draw) { draw_ = draw; }
 
-    void add(const TriangleSetup& setup, std::uint32_t order) override;
+    void add(const TriangleSetup& setup) override;
 
     // The tiles that hold triangles of this piece, each once, in the order first touched.
     const std::vector<int>& touchedTiles() const { return touched_; }
