@@ -17,16 +17,12 @@ WorkerPool::~WorkerPool() {
 }
 
 void WorkerPool::takeItems(int worker) {
-    if (split_ == Split::kInterleaved) {
-        for (int item = worker; item < count_; item += threads()) call_(task_, item, worker);
-        return;
-    }
     for (int item = next_.fetch_add(1, std::memory_order_relaxed); item < count_;
          item = next_.fetch_add(1, std::memory_order_relaxed))
         call_(task_, item, worker);
 }
 
-void WorkerPool::run(int count, Split split, Call call, void* task) {
+void WorkerPool::run(int count, Call call, void* task) {
     if (count <= 0) return;
     if (helpers_.empty() || count == 1) {
         for (int item = 0; item < count; ++item) call(task, item, 0);
@@ -37,7 +33,6 @@ void WorkerPool::run(int count, Split split, Call call, void* task) {
         call_ = call;
         task_ = task;
         count_ = count;
-        split_ = split;
         next_.store(0, std::memory_order_relaxed);
         helpersInJob_ = static_cast<int>(helpers_.size());
         ++generation_;

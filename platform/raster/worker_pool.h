@@ -21,24 +21,20 @@ class WorkerPool {
 
     int threads() const { return static_cast<int>(helpers_.size()) + 1; }
 
-    // How the items of a job are shared: the next free item to whoever is free, or worker w
-    // takes items w, w + threads(), w + 2 * threads(), ... (the same split every time).
-    enum class Split { kFirstFree, kInterleaved };
-
-    // Calls task(item, worker) once for every item in [0, count); worker is 0 on the calling
-    // thread and 1 .. threads() - 1 on the helpers, so that each worker may own scratch space.
-    // Each worker takes its items in increasing order.
+    // Calls task(item, worker) once for every item in [0, count), the next free item going to
+    // whoever is free; worker is 0 on the calling thread and 1 .. threads() - 1 on the helpers, so
+    // that each worker may own scratch space. Each worker takes its items in increasing order.
     template <class Task>
-    void forEach(int count, Task& task, Split split = Split::kFirstFree) {
+    void forEach(int count, Task& task) {
         run(
-            count, split,
-            [](void* t, int item, int worker) { (*static_cast<Task*>(t))(item, worker); }, &task);
+            count, [](void* t, int item, int worker) { (*static_cast<Task*>(t))(item, worker); },
+            &task);
     }
 
   private:
     using Call = void (*)(void* task, int item, int worker);
 
-    void run(int count, Split split, Call call, void* task);
+    void run(int count, Call call, void* task);
     void takeItems(int worker);
     void helperLoop(int worker);
 
@@ -50,7 +46,6 @@ class WorkerPool {
     Call call_ = nullptr;
     void* task_ = nullptr;
     int count_ = 0;
-    Split split_ = Split::kFirstFree;
     std::atomic<int> next_{0};
     int helpersInJob_ = 0;
     std::uint64_t generation_ = 0;
