@@ -129,17 +129,16 @@ template <bool kClampHigh>
     return truncateToInt(channel + threshold);
 }
 
-// The pixels' colours, packed to 16 bits (see simd::packSigned16); only those of the lanes in
-// `lanes` (a bit each) are used.
+// The pixels' colours, packed to 16 bits (see simd::packSigned16).
 template <class K>
 [[gnu::always_inline]] inline Int shadeColour(const PixelConstants& k, const Attributes<K>& a,
-                                              Float threshold, int lanes) {
+                                              Float threshold) {
     const Float w = Float(1.0f) / a[kAttrQ];
     Float r = a[kAttrDiffuseR] * w;
     Float g = a[kAttrDiffuseG] * w;
     Float b = a[kAttrDiffuseB] * w;
     if constexpr (K::kTex != TexturePath::kNone) {
-        const Texel t = sampleTexture<K::kTex>(k.texture, a[kAttrU] * w, a[kAttrV] * w, lanes);
+        const Texel t = sampleTexture<K::kTex>(k.texture, a[kAttrU] * w, a[kAttrV] * w);
         r = r * t.r;
         g = g * t.g;
         b = b * t.b;
@@ -188,9 +187,8 @@ template <class K>
         cover = testDepth(zWrite, a[kAttrZ], cover, to.rows, to.valid, to.depth, to.depthPitch);
         if (bits(cover) == 0) return;
     }
-    const int lanes = bits(cover);
-    const Int colour = shadeColour<K>(k, a, threshold, lanes);
-    if (lanes == (1 << Float::kLanes) - 1) {  // every lane: nothing of the old to keep
+    const Int colour = shadeColour<K>(k, a, threshold);
+    if (bits(cover) == (1 << Float::kLanes) - 1) {  // every lane: nothing of the old to keep
         simd::storeRows16(colour, to.color, to.colorPitch, kRows);
         return;
     }

@@ -261,11 +261,6 @@ inline I4 gather16(const std::uint16_t* base, I4 offsets) {
     g = _mm_insert_epi16(g, base[at[3]], 6);
     return g;
 }
-// The same for the lanes that matter, a bit each in `lanes`; with one row of four there is
-// nothing to leave out.
-inline I4 gather16(const std::uint16_t* base, I4 offsets, int) {
-    return gather16(base, offsets);
-}
 
 // ---- records of eight floats (structures) to and from vectors of one field each ----
 inline void transpose(F4& a, F4& b, F4& c, F4& d) {
@@ -484,20 +479,14 @@ inline void storeRows16(I8 values, std::uint16_t* p, std::ptrdiff_t pitch, int r
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p + pitch),
                          _mm256_extracti128_si256(values, 1));
 }
-inline I8 gather16(const std::uint16_t* base, I8 offsets) {
-    const I4 low = gather16(base, I4(_mm256_castsi256_si128(offsets)));
-    const I4 high = gather16(base, I4(_mm256_extracti128_si256(offsets, 1)));
-    return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-}
-// The same for the lanes that matter, a bit each in `lanes`: a row (128-bit half) without one
-// is not fetched, and its lanes come out 0.
-inline I8 gather16(const std::uint16_t* base, I8 offsets, int lanes) {
-    if ((lanes & 0xF0) == 0)
-        return _mm256_zextsi128_si256(gather16(base, I4(_mm256_castsi256_si128(offsets))));
-    if ((lanes & 0x0F) == 0)
-        return _mm256_inserti128_si256(_mm256_setzero_si256(),
-                                       gather16(base, I4(_mm256_extracti128_si256(offsets, 1))), 1);
-    return gather16(base, offsets);
+// base[offset] for each lane, zero-extended, by one gather of the 32-bit pair each offset
+// starts. Lanes whose offset is `last` (the array's last value, whose pair would reach past
+// the array) are not fetched but take `lastValue`, that value.
+inline I8 gather16Pairs(const std::uint16_t* base, I8 offsets, I8 last, I8 lastValue) {
+    const __m256i fetch = _mm256_cmpgt_epi32(last, offsets);
+    const __m256i pairs = _mm256_mask_i32gather_epi32(lastValue, reinterpret_cast<const int*>(base),
+                                                      offsets, fetch, 2);
+    return _mm256_and_si256(pairs, _mm256_set1_epi32(0xFFFF));
 }
 
 // The 8 x 8 transpose: shuffles within 128-bit halves, then the halves exchanged.

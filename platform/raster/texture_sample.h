@@ -27,7 +27,9 @@ struct TextureConstants {
           periodLow(t.periodLow),
           pitchPairs(t.pitchPair),
           redShift(_mm_cvtsi32_si128(t.redShift)),
-          greenMax(t.greenMask) {}
+          greenMax(t.greenMask),
+          lastTexel(t.texels != nullptr ? t.pitch * (t.height - 1) + t.width - 1 : 0),
+          lastTexelValue(t.texels != nullptr ? t.texels[lastTexel] : 0) {}
 
     const std::uint16_t* texels;
     int width, height;
@@ -38,7 +40,18 @@ struct TextureConstants {
     simd::Int pitchPairs;  // (1, pitch), for u + v * pitch
     simd::I4 redShift;     // the texel layout's red position, as a shift count
     simd::Int greenMax;
+    int lastTexel;             // the offset of the last texel in memory
+    simd::Int lastTexelValue;  // and its value
 };
+
+// The texels at `offsets`, which all lie on the texture.
+inline simd::Int fetchTexels(const TextureConstants& k, simd::Int offsets) {
+#if defined(__AVX2__)
+    return simd::gather16Pairs(k.texels, offsets, simd::Int(k.lastTexel), k.lastTexelValue);
+#else
+    return simd::gather16(k.texels, offsets);
+#endif
+}
 
 // floor() as int32. Out-of-range and NaN inputs give some int32 (the conversion's
 // 0x80000000), which every addressing path below maps onto the texture.
@@ -89,11 +102,11 @@ struct Texel {
     simd::Float r, g, b;  // channel values as stored: 0..31, or 0..63 for 6-bit green
 };
 
-// The texels of the lanes in `lanes` (a bit each); the others' may be any.
+// The texels at (u, v), in texel units.
 template <TexturePath kTex>
-inline Texel sampleTexture(const TextureConstants& k, simd::Float u, simd::Float v, int lanes) {
+inline Texel sampleTexture(const TextureConstants& k, simd::Float u, simd::Float v) {
     using simd::Int;
-    const Int texels = simd::gather16(k.texels, texelOffsets<kTex>(k, u, v), lanes);
+    const Int texels = fetchTexels(k, texelOffsets<kTex>(k, u, v));
     const Int fiveBits(31);
     return {simd::toFloat(simd::shiftRightLogical(texels, k.redShift) & fiveBits),
             simd::toFloat((texels >> 5) & k.greenMax),  // texels are 16-bit: no sign to extend
