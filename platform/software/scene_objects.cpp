@@ -31,11 +31,16 @@ bool clipRect(const D3DRECT& rect, int width, int height, PixelRect& out) {
     return true;
 }
 
-// Where a mirror keeps the surface elsewhere it fills there; else memory is filled, after a
-// newer copy elsewhere has come home unless the fill replaces every pixel.
+// Where a mirror keeps the surface elsewhere it fills there. Else a fill of every pixel waits
+// until the pixels are used (the backdrop blit that follows a frame's clear replaces them all),
+// and a partial one fills memory, after a newer copy elsewhere has come home.
 void fill(SoftwareSurface& surface, const PixelRect& area, std::uint16_t value) {
     if (surface.fillElsewhere(area, value)) return;
     const bool whole = area.width == surface.width() && area.height == surface.height();
+    if (whole && surface.mirror() == nullptr) {
+        surface.fillWhenUsed(value);
+        return;
+    }
     surface.usePixels(whole ? PixelUse::kReplace : PixelUse::kWrite);
     fillRect({surface.pixels(), surface.pitch()}, area, value);
 }

@@ -127,7 +127,17 @@ void SoftwareSurface::usePixels(PixelUse use) {
         newerElsewhere_ = false;
         if (use != PixelUse::kReplace) mirror_->copyBack(*this);
     }
+    if (pendingFill_) {
+        const std::uint16_t value = *pendingFill_;
+        pendingFill_.reset();
+        if (use != PixelUse::kReplace) fillRect(buffer(), {0, 0, width_, height_}, value);
+    }
     if (use != PixelUse::kRead) ++version_;
+}
+
+void SoftwareSurface::fillWhenUsed(std::uint16_t value) {
+    usePixels(PixelUse::kReplace);
+    pendingFill_ = value;
 }
 
 SoftwareSurface* SoftwareSurface::attachedZBuffer() const {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/d3d.h"
@@ -70,6 +71,9 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     // Called before the pixels in memory are used: a newer copy kept elsewhere is brought back
     // first (unless every pixel is about to be replaced), and a change counts towards version().
     void usePixels(PixelUse use);
+    // Fills every pixel with `value` when the pixels are next used, unless what uses them first
+    // replaces them all: a clear followed by a blit over the whole surface writes it once.
+    void fillWhenUsed(std::uint16_t value);
     // Grows whenever the pixels in memory may have changed.
     std::uint64_t version() const { return version_; }
     // The mirror that keeps a copy of the pixels elsewhere, or null. A mirror that goes away
@@ -122,6 +126,7 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     std::uint64_t version_ = 0;
     PixelMirror* mirror_ = nullptr;  // not owned
     bool newerElsewhere_ = false;
+    std::optional<std::uint16_t> pendingFill_;  // see fillWhenUsed
 };
 
 // The software surface behind an interface, or null when it is someone else's object.

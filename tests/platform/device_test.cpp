@@ -97,6 +97,50 @@ TEST_F(SoftwareDevice3D, Clear2FillsColourAndFarthestDepthInsideTheRectangle) {
     withPixels(target, [](std::uint16_t* p, int pitch) { EXPECT_EQ(p[pitch + 2], 0xF800); });
 }
 
+// A clear of the whole surface is kept until the pixels are used; whatever uses them next must
+// see it, except what replaces every pixel.
+TEST_F(SoftwareDevice3D, AWholeClearShowsToEveryUseButAWholeReplacement) {
+    D3DRECT all{0, 0, 8, 4};
+    const auto clear = [&](D3DCOLOR colour) {
+        ASSERT_EQ(viewport->Clear2(1, &all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, colour, 1.0f, 0),
+                  D3D_OK);
+    };
+    IDirectDrawSurface4* other = offscreen(8, 4);
+    withPixels(other, [](std::uint16_t* p, int pitch) {
+        for (int i = 0; i < 4 * pitch; ++i) p[i] = 0x1234;
+    });
+    clear(0x00FF0000);
+    clear(0x0000FF00);  // the later clear wins
+    withPixels(target, [](std::uint16_t* p, int pitch) { EXPECT_EQ(p[pitch + 3], 0x07E0); });
+
+    clear(0x00FF0000);
+    ASSERT_EQ(target->Blt(nullptr, other, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    withPixels(target, [](std::uint16_t* p, int pitch) { EXPECT_EQ(p[3 * pitch + 7], 0x1234); });
+    withPixels(zBuffer, [](std::uint16_t* p, int pitch) { EXPECT_EQ(p[3 * pitch + 7], 0xFFFF); });
+
+    clear(0x00FF0000);
+    RECT corner{0, 0, 2, 2};
+    ASSERT_EQ(target->Blt(&corner, other, &corner, DDBLT_WAIT, nullptr), DD_OK);
+    withPixels(target, [](std::uint16_t* p, int pitch) {
+        EXPECT_EQ(p[pitch + 1], 0x1234);
+        EXPECT_EQ(p[pitch + 2], 0xF800);
+    });
+
+    clear(0x000000FF);  // read as a source, then drawn over through a device context
+    ASSERT_EQ(other->BltFast(0, 0, target, nullptr, DDBLTFAST_WAIT), DD_OK);
+    withPixels(other, [](std::uint16_t* p, int pitch) { EXPECT_EQ(p[2 * pitch + 5], 0x001F); });
+    clear(0x00FF0000);
+    HDC dc = nullptr;
+    ASSERT_EQ(target->GetDC(&dc), DD_OK);
+    SetPixel(dc, 0, 0, RGB(0, 0, 255));
+    ASSERT_EQ(target->ReleaseDC(dc), DD_OK);
+    withPixels(target, [](std::uint16_t* p, int pitch) {
+        EXPECT_EQ(p[0], 0x001F);
+        EXPECT_EQ(p[pitch], 0xF800);
+    });
+    other->Release();
+}
+
 TEST_F(SoftwareDevice3D, DrawingNeedsASceneATriangleListAndTheVertexLayout) {
     D3DVERTEX triangle[3] = {{{0, 0, 2}, {0, 0, -1}, 0, 0},
                              {{1, 0, 2}, {0, 0, -1}, 1, 0},
