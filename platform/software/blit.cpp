@@ -24,9 +24,32 @@ int nearestSource(int i, int sourceSize, int destSize) {
 void ScaledBlitter::prepareColumnMap(int sourceWidth, int destWidth) {
     if (sourceWidth == mappedSourceWidth_ && destWidth == mappedDestWidth_) return;
     columnMap_.resize(static_cast<std::size_t>(destWidth));
+    rowBuffer_.resize(static_cast<std::size_t>(destWidth) + kRunWidth - 1);
     for (int x = 0; x < destWidth; ++x) columnMap_[x] = nearestSource(x, sourceWidth, destWidth);
+    // Enlarging maps each source column to a run of neighbouring destination columns.
+    runs_.clear();
+    if (destWidth >= sourceWidth) {
+        runs_.assign(static_cast<std::size_t>(sourceWidth), 0);
+        for (int x = 0; x < destWidth; ++x) ++runs_[static_cast<std::size_t>(columnMap_[x])];
+        if (*std::max_element(runs_.begin(), runs_.end()) > kRunWidth) runs_.clear();
+    }
     mappedSourceWidth_ = sourceWidth;
     mappedDestWidth_ = destWidth;
+}
+
+void ScaledBlitter::scaleRow(const std::uint16_t* in, int destWidth, std::uint16_t* out) const {
+    if (runs_.empty()) {
+        const int* map = columnMap_.data();
+        for (int x = 0; x < destWidth; ++x) out[x] = in[map[x]];
+        return;
+    }
+    // Each run written as kRunWidth copies at once, the next run starting where it ends.
+    static_assert(kRunWidth == 4);
+    for (const std::uint8_t run : runs_) {
+        const std::uint64_t copies = *in++ * std::uint64_t{0x0001000100010001};
+        std::memcpy(out, &copies, sizeof copies);
+        out += run;
+    }
 }
 
 void ScaledBlitter::copy(ConstPixelBuffer source, PixelRect from, PixelBuffer dest, PixelRect to) {
@@ -35,22 +58,22 @@ void ScaledBlitter::copy(ConstPixelBuffer source, PixelRect from, PixelBuffer de
     if (!sameWidth) prepareColumnMap(from.width, to.width);
     const std::size_t rowBytes = static_cast<std::size_t>(to.width) * sizeof(std::uint16_t);
     int previousSourceRow = -1;
+    const std::uint16_t* scaledRow = nullptr;  // previousSourceRow at the destination width
     for (int y = 0; y < to.height; ++y) {
         const int sourceRow = nearestSource(y, from.height, to.height);
-        std::uint16_t* out = rowOf(dest, to.y + y) + to.x;
-        if (sourceRow == previousSourceRow) {
-            // Enlarging repeats rows: the row above already holds this one.
-            std::memcpy(out, rowOf(dest, to.y + y - 1) + to.x, rowBytes);
-            continue;
+        if (sourceRow != previousSourceRow) {
+            previousSourceRow = sourceRow;
+            const std::uint16_t* in = rowOf(source, from.y + sourceRow) + from.x;
+            if (sameWidth) {
+                scaledRow = in;
+            } else {
+                // Scaled into a row that stays in the cache, then copied out whole: stores to
+                // the destination one pixel at a time would first read every line they touch.
+                scaleRow(in, to.width, rowBuffer_.data());
+                scaledRow = rowBuffer_.data();
+            }
         }
-        previousSourceRow = sourceRow;
-        const std::uint16_t* in = rowOf(source, from.y + sourceRow) + from.x;
-        if (sameWidth) {
-            std::memcpy(out, in, rowBytes);
-        } else {
-            const int* map = columnMap_.data();
-            for (int x = 0; x < to.width; ++x) out[x] = in[map[x]];
-        }
+        std::memcpy(rowOf(dest, to.y + y) + to.x, scaledRow, rowBytes);
     }
 }
 

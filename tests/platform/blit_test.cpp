@@ -24,6 +24,34 @@ TEST(ScaledBlitter, ColumnsAndRowsTakeFloorOfScaledIndex) {
     }
 }
 
+// Every pair of widths (enlarging by up to four, which writes runs, by more, shrinking, equal)
+// onto a rectangle inside a larger buffer: the floor rule inside, nothing touched outside, and
+// the same again from the blitter's kept column map.
+TEST(ScaledBlitter, AnyWidthsFollowTheFloorRuleInsideTheRectangleOnly) {
+    for (const auto& [fromWidth, toWidth] :
+         {std::pair{5, 17}, {4, 16}, {3, 13}, {2, 11}, {9, 4}, {6, 6}, {1, 3}}) {
+        std::vector<std::uint16_t> source(static_cast<std::size_t>(fromWidth) * 3);
+        std::iota(source.begin(), source.end(), 100);
+        const int pitch = toWidth + 4;
+        std::vector<std::uint16_t> dest(static_cast<std::size_t>(pitch) * 6, 0xBEEF);
+        ScaledBlitter blitter;
+        for (int round = 0; round < 2; ++round) {
+            blitter.copy({source.data(), fromWidth}, {0, 0, fromWidth, 3}, {dest.data(), pitch},
+                         {1, 1, toWidth, 4});
+            for (int y = 0; y < 6; ++y)
+                for (int x = 0; x < pitch; ++x) {
+                    const bool inside = x >= 1 && x <= toWidth && y >= 1 && y <= 4;
+                    const std::uint16_t expected =
+                        inside
+                            ? source[((y - 1) * 3 / 4) * fromWidth + (x - 1) * fromWidth / toWidth]
+                            : 0xBEEF;
+                    ASSERT_EQ(dest[y * pitch + x], expected)
+                        << fromWidth << " onto " << toWidth << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
 TEST(ScaledBlitter, ShrinksAndStaysInsideTheDestinationRectangle) {
     std::vector<std::uint16_t> source(8 * 8);
     std::iota(source.begin(), source.end(), 0);
