@@ -31,7 +31,6 @@ void ScaledBlitter::prepareColumnMap(int sourceWidth, int destWidth) {
     if (destWidth >= sourceWidth) {
         runs_.assign(static_cast<std::size_t>(sourceWidth), 0);
         for (int x = 0; x < destWidth; ++x) ++runs_[static_cast<std::size_t>(columnMap_[x])];
-        if (*std::max_element(runs_.begin(), runs_.end()) > kRunWidth) runs_.clear();
     }
     mappedSourceWidth_ = sourceWidth;
     mappedDestWidth_ = destWidth;
@@ -43,11 +42,12 @@ void ScaledBlitter::scaleRow(const std::uint16_t* in, int destWidth, std::uint16
         for (int x = 0; x < destWidth; ++x) out[x] = in[map[x]];
         return;
     }
-    // Each run written as kRunWidth copies at once, the next run starting where it ends.
+    // Each run written kRunWidth copies at a time, the next run starting where it ends.
     static_assert(kRunWidth == 4);
-    for (const std::uint8_t run : runs_) {
+    for (const int run : runs_) {
         const std::uint64_t copies = *in++ * std::uint64_t{0x0001000100010001};
-        std::memcpy(out, &copies, sizeof copies);
+        for (int written = 0; written < run; written += kRunWidth)
+            std::memcpy(out + written, &copies, sizeof copies);
         out += run;
     }
 }

@@ -31,14 +31,14 @@ class ScaledBlitter {
     void copy(ConstPixelBuffer source, PixelRect from, PixelBuffer dest, PixelRect to);
 
   private:
-    // Enlargements by up to this factor write each source pixel's run at once.
+    // Enlargements write each source pixel's run this many copies at a time.
     static constexpr int kRunWidth = 4;
 
     void prepareColumnMap(int sourceWidth, int destWidth);
     void scaleRow(const std::uint16_t* in, int destWidth, std::uint16_t* out) const;
 
     std::vector<int> columnMap_;
-    std::vector<std::uint8_t> runs_;        // per source column; empty when not used
+    std::vector<int> runs_;                 // per source column when enlarging, else empty
     std::vector<std::uint16_t> rowBuffer_;  // one scaled row, and room for a run's extra copies
     int mappedSourceWidth_ = -1;
     int mappedDestWidth_ = -1;

@@ -24,12 +24,12 @@ TEST(ScaledBlitter, ColumnsAndRowsTakeFloorOfScaledIndex) {
     }
 }
 
-// Every pair of widths (enlarging by up to four, which writes runs, by more, shrinking, equal)
+// Every pair of widths (enlarging a little or a lot, which writes runs, shrinking, equal)
 // onto a rectangle inside a larger buffer: the floor rule inside, nothing touched outside, and
 // the same again from the blitter's kept column map.
 TEST(ScaledBlitter, AnyWidthsFollowTheFloorRuleInsideTheRectangleOnly) {
     for (const auto& [fromWidth, toWidth] :
-         {std::pair{5, 17}, {4, 16}, {3, 13}, {2, 11}, {9, 4}, {6, 6}, {1, 3}}) {
+         {std::pair{5, 17}, {4, 16}, {3, 13}, {2, 11}, {9, 4}, {6, 6}, {1, 3}, {2, 600}}) {
         std::vector<std::uint16_t> source(static_cast<std::size_t>(fromWidth) * 3);
         std::iota(source.begin(), source.end(), 100);
         const int pitch = toWidth + 4;
