@@ -133,6 +133,7 @@ void poseSceneExact(const Scene& scene, const NodeTree& tree, int frame, PoseWor
     evaluateNodes(tree, tick, work.nodeWorld, work.nodeAtRest);
     const std::size_t count = std::min(scene.geomObjects.size(), tree.geometryNode.size());
     work.workVertices.resize(count);
+    work.restCopied.assign(count, nullptr);  // the copies below are this model's
     for (std::size_t i = 0; i < count; ++i) {
         const std::vector<D3DVERTEX>& rest = scene.drawObjects[i].vertices;
         std::vector<D3DVERTEX>& out = work.workVertices[i];

@@ -37,11 +37,20 @@ void resetPivots(Scene& scene, int count) {
     for (int i = 0; i < count; ++i) scene.drawObjects[i].pivot = scene.drawObjects[i].basePivot;
 }
 
+// Every object's working copy starts at its rest pose; a copy still at rest is kept for an
+// object the frame does not move.
 void copyRestPoses(const Scene& scene, int count, PoseWork& work) {
     work.workVertices.resize(count);
+    work.restCopied.resize(static_cast<std::size_t>(count), nullptr);
     for (int i = 0; i < count; ++i) {
         const auto& rest = scene.drawObjects[i].vertices;
-        work.workVertices[i].assign(rest.begin(), rest.end());
+        std::vector<D3DVERTEX>& copy = work.workVertices[i];
+        const bool moves = work.movesNow[i] != 0;
+        if (!moves && work.restCopied[i] == rest.data() && copy.size() == rest.size() &&
+            !rest.empty())
+            continue;
+        copy.assign(rest.begin(), rest.end());
+        work.restCopied[i] = moves ? nullptr : rest.data();
     }
 }
 
@@ -91,6 +100,17 @@ void moveObject(std::vector<D3DVERTEX>& vertices, D3DVECTOR& pivot, const D3DVEC
     }
 }
 
+// Which objects some animated object's steps move this frame.
+void markMoved(const Scene& scene, int frame, PoseWork& work) {
+    const std::size_t count = scene.drawObjects.size();
+    work.movesNow.assign(count, 0);
+    for (const DrawObject& animated : scene.drawObjects) {
+        if (!moves(motionFor(animated, frame))) continue;
+        for (const int q : animated.subtree)
+            if (q >= 0 && static_cast<std::size_t>(q) < count) work.movesNow[q] = 1;
+    }
+}
+
 void animate(Scene& scene, int count, int frame, PoseWork& work) {
     for (int p = 0; p < count; ++p) {
         DrawObject& animated = scene.drawObjects[p];
@@ -108,6 +128,7 @@ void animate(Scene& scene, int count, int frame, PoseWork& work) {
 void poseScene(Scene& scene, int frameCounter, PoseWork& work) {
     const int count = static_cast<int>(scene.drawObjects.size());
     resetPivots(scene, count);
+    markMoved(scene, frameCounter, work);
     copyRestPoses(scene, count, work);
     animate(scene, count, frameCounter, work);
 }
@@ -115,6 +136,7 @@ void poseScene(Scene& scene, int frameCounter, PoseWork& work) {
 void releasePoseWork(PoseWork& work) {
     work.workVertices.clear();
     work.workVertices.shrink_to_fit();
+    work.restCopied.clear();
 }
 
 Animation prepareAnimation(const Scene& scene, AnimationModel model) {

@@ -222,6 +222,41 @@ TEST(Posing, UnusableTrackKindsAndMissingTablesMoveNothing) {
     expectNear(scene.drawObjects[3].pivot, 35, 5, 5);  // translated, not turned
 }
 
+// An object no step moves keeps its copy of the rest pose from frame to frame; one that starts
+// or stops moving, another scene, or a frame of the other model gets a fresh copy.
+TEST(Posing, ACopyAtRestIsKeptOnlyWhileNothingMovesIt) {
+    Scene scene = sceneOf({{"\"Still\"", "*NONEPARENT"}, {"\"Mover\"", "*NONEPARENT"}});
+    animateTranslation(scene.drawObjects[1], {D3DVECTOR(0, 2, 0), D3DVECTOR(0, 4, 0)});
+    PoseWork work;
+    poseScene(scene, 0, work);
+    const D3DVERTEX* kept = work.workVertices[0].data();
+    work.workVertices[0][0].x = 1234;  // a copy that is kept would show this
+    poseScene(scene, 1, work);
+    EXPECT_EQ(work.workVertices[0].data(), kept);
+    EXPECT_EQ(work.workVertices[0][0].x, 1234);
+    expectNear(work.workVertices[1][0], 11, 4, 0);
+
+    animateTranslation(scene.drawObjects[0], {D3DVECTOR(0, 7, 0)});  // starts moving
+    poseScene(scene, 0, work);
+    expectNear(work.workVertices[0][0], 1, 7, 0);
+    scene.drawObjects[0].trackKinds = 0;  // and stops
+    poseScene(scene, 0, work);
+    EXPECT_TRUE(sameBits(work.workVertices[0], scene.drawObjects[0].vertices));
+
+    Scene other = sceneOf({{"\"Else\"", "*NONEPARENT"}, {"\"Mover\"", "*NONEPARENT"}});
+    setRestTriangle(other.drawObjects[0], D3DVECTOR(5, 5, 5), D3DVECTOR(6, 5, 5),
+                    D3DVECTOR(5, 6, 5));
+    poseScene(other, 0, work);
+    EXPECT_TRUE(sameBits(work.workVertices[0], other.drawObjects[0].vertices));
+
+    work.workVertices[0][0].x = 1234;
+    const Animation exact = prepareAnimation(other, AnimationModel::exact);
+    poseFrame(other, exact, 0, work);
+    work.workVertices[0][0].x = 1234;
+    poseScene(other, 0, work);
+    EXPECT_TRUE(sameBits(work.workVertices[0], other.drawObjects[0].vertices));
+}
+
 TEST(Posing, ObjectCountsOfZeroAndBeyondThirty) {
     Scene empty;
     PoseWork work;
