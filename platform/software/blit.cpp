@@ -46,7 +46,8 @@ void ScaledBlitter::scaleRow(const std::uint16_t* in, int destWidth, std::uint16
     static_assert(kRunWidth == 4);
     for (const int run : runs_) {
         const std::uint64_t copies = *in++ * std::uint64_t{0x0001000100010001};
-        for (int written = 0; written < run; written += kRunWidth)
+        std::memcpy(out, &copies, sizeof copies);
+        for (int written = kRunWidth; written < run; written += kRunWidth)  // longer runs
             std::memcpy(out + written, &copies, sizeof copies);
         out += run;
     }
