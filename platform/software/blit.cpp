@@ -53,28 +53,51 @@ void ScaledBlitter::scaleRow(const std::uint16_t* in, int destWidth, std::uint16
     }
 }
 
-void ScaledBlitter::copy(ConstPixelBuffer source, PixelRect from, PixelBuffer dest, PixelRect to) {
+const std::uint16_t* ScaledBlitter::scaledRow(const std::uint16_t* in, int row, int toWidth,
+                                              bool keep) {
+    if (!keep) {
+        scaleRow(in, toWidth, rowBuffer_.data());
+        return rowBuffer_.data();
+    }
+    std::uint16_t* kept = keptRows_.data() + static_cast<std::size_t>(row) * toWidth;
+    if (!rowKept_[static_cast<std::size_t>(row)]) {
+        // Through the row buffer: a run's extra copies must not land in the next kept row.
+        scaleRow(in, toWidth, rowBuffer_.data());
+        std::memcpy(kept, rowBuffer_.data(), static_cast<std::size_t>(toWidth) * sizeof *kept);
+        rowKept_[static_cast<std::size_t>(row)] = 1;
+    }
+    return kept;
+}
+
+void ScaledBlitter::copy(ConstPixelBuffer source, PixelRect from, PixelBuffer dest, PixelRect to,
+                         std::uint64_t sourceStamp) {
     if (from.width <= 0 || from.height <= 0 || to.width <= 0 || to.height <= 0) return;
     const bool sameWidth = from.width == to.width;
-    if (!sameWidth) prepareColumnMap(from.width, to.width);
+    bool keep = false;
+    if (!sameWidth) {
+        prepareColumnMap(from.width, to.width);
+        const auto rows = static_cast<std::size_t>(from.height);
+        keep = sourceStamp != 0 && rows * static_cast<std::size_t>(to.width) <= kMaxKeptPixels;
+        const KeptSource now{source.pixels, source.pitch, from, to.width, sourceStamp};
+        if (keep && !(now == kept_)) {
+            keptRows_.resize(rows * static_cast<std::size_t>(to.width));
+            rowKept_.assign(rows, 0);
+            kept_ = now;
+        }
+    }
     const std::size_t rowBytes = static_cast<std::size_t>(to.width) * sizeof(std::uint16_t);
     int previousSourceRow = -1;
-    const std::uint16_t* scaledRow = nullptr;  // previousSourceRow at the destination width
+    const std::uint16_t* scaled = nullptr;  // previousSourceRow at the destination width
     for (int y = 0; y < to.height; ++y) {
         const int sourceRow = nearestSource(y, from.height, to.height);
         if (sourceRow != previousSourceRow) {
             previousSourceRow = sourceRow;
             const std::uint16_t* in = rowOf(source, from.y + sourceRow) + from.x;
-            if (sameWidth) {
-                scaledRow = in;
-            } else {
-                // Scaled into a row that stays in the cache, then copied out whole: stores to
-                // the destination one pixel at a time would first read every line they touch.
-                scaleRow(in, to.width, rowBuffer_.data());
-                scaledRow = rowBuffer_.data();
-            }
+            // Scaled into memory that stays in the cache, then copied out whole: stores to the
+            // destination one pixel at a time would first read every line they touch.
+            scaled = sameWidth ? in : scaledRow(in, sourceRow, to.width, keep);
         }
-        std::memcpy(rowOf(dest, to.y + y) + to.x, scaledRow, rowBytes);
+        std::memcpy(rowOf(dest, to.y + y) + to.x, scaled, rowBytes);
     }
 }
 

@@ -2,6 +2,7 @@
 // copy behind BltFast. Pure buffer work, no surfaces.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +11,7 @@ struct PixelRect {
     int y = 0;
     int width = 0;
     int height = 0;
+    bool operator==(const PixelRect&) const = default;
 };
 
 struct PixelBuffer {
@@ -28,9 +30,28 @@ struct ConstPixelBuffer {
 // overlap.
 class ScaledBlitter {
   public:
-    void copy(ConstPixelBuffer source, PixelRect from, PixelBuffer dest, PixelRect to);
+    // `sourceStamp`, unless 0, names the source's pixels as they stand: a later copy from the same
+    // pixels under the same stamp, of the same rectangle to the same width, takes the rows scaled
+    // then instead of scaling them again (a backdrop blitted every frame is scaled once).
+    void copy(ConstPixelBuffer source, PixelRect from, PixelBuffer dest, PixelRect to,
+              std::uint64_t sourceStamp = 0);
 
   private:
+    // Scaled rows are kept up to this many pixels.
+    static constexpr std::size_t kMaxKeptPixels = std::size_t{8} << 20;
+
+    // What the kept rows were scaled from.
+    struct KeptSource {
+        const std::uint16_t* pixels = nullptr;
+        int pitch = 0;
+        PixelRect from;
+        int toWidth = 0;
+        std::uint64_t stamp = 0;
+        bool operator==(const KeptSource&) const = default;
+    };
+    // The scaled pixels of source row `row`, kept if `keep`.
+    const std::uint16_t* scaledRow(const std::uint16_t* in, int row, int toWidth, bool keep);
+
     // Enlargements write each source pixel's run this many copies at a time.
     static constexpr int kRunWidth = 4;
 
@@ -42,6 +63,9 @@ class ScaledBlitter {
     std::vector<std::uint16_t> rowBuffer_;  // one scaled row, and room for a run's extra copies
     int mappedSourceWidth_ = -1;
     int mappedDestWidth_ = -1;
+    KeptSource kept_;
+    std::vector<std::uint16_t> keptRows_;  // from.height rows of toWidth pixels
+    std::vector<char> rowKept_;            // per source row
 };
 
 // Unscaled copy of `from` to the destination at (x, y); rows may overlap (same surface).

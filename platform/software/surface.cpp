@@ -1,6 +1,7 @@
 #include "platform/software/surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -39,6 +40,12 @@ HRESULT chooseFormat(const DisplayContext& context, const DDSURFACEDESC2& desc,
 
 bool wantsBackBuffer(const DDSURFACEDESC2& desc) {
     return (desc.dwFlags & DDSD_BACKBUFFERCOUNT) != 0 && desc.dwBackBufferCount > 0;
+}
+
+// Version stamps are shared by every surface, so that no two pixel states get the same one.
+std::uint64_t newStamp() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -102,7 +109,8 @@ SoftwareSurface::SoftwareSurface(std::shared_ptr<DisplayContext> context, int wi
       height_(height),
       caps_(caps),
       format_(format),
-      pixels_(static_cast<std::size_t>(width) * height, 0) {
+      pixels_(static_cast<std::size_t>(width) * height, 0),
+      version_(newStamp()) {
     layoutOfPixelFormat(format_, layout_);
 }
 
@@ -132,7 +140,7 @@ void SoftwareSurface::usePixels(PixelUse use) {
         pendingFill_.reset();
         if (use != PixelUse::kReplace) fillRect(buffer(), {0, 0, width_, height_}, value);
     }
-    if (use != PixelUse::kRead) ++version_;
+    if (use != PixelUse::kRead) version_ = newStamp();
 }
 
 void SoftwareSurface::fillWhenUsed(std::uint16_t value) {
@@ -221,7 +229,7 @@ HRESULT SoftwareSurface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDLE) {
 HRESULT SoftwareSurface::Unlock(RECT*) {
     if (locks_ == 0) return DDERR_NOTLOCKED;
     --locks_;
-    ++version_;  // the pixels may have been written while locked
+    version_ = newStamp();  // the pixels may have been written while locked
     return DD_OK;
 }
 
@@ -256,7 +264,7 @@ HRESULT SoftwareSurface::Blt(RECT* destRect, IDirectDrawSurface4* source, RECT* 
 
 HRESULT SoftwareSurface::bltFrom(SoftwareSurface& source, PixelRect from, PixelRect to) {
     if (&source != this) {
-        blitter_.copy(source.constBuffer(), from, buffer(), to);
+        blitter_.copy(source.constBuffer(), from, buffer(), to, source.version());
         return DD_OK;
     }
     if (from.width == to.width && from.height == to.height) {
@@ -341,7 +349,7 @@ HRESULT SoftwareSurface::GetDC(HDC* dc) {
 HRESULT SoftwareSurface::ReleaseDC(HDC dc) {
     if (!dcOut_ || dc != static_cast<DeviceContext*>(this)) return DDERR_NODC;
     dcOut_ = false;
-    ++version_;  // text or pixels may have been written through the context
+    version_ = newStamp();  // text or pixels may have been written through the context
     return DD_OK;
 }
 

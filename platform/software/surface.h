@@ -74,7 +74,8 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     // Fills every pixel with `value` when the pixels are next used, unless what uses them first
     // replaces them all: a clear followed by a blit over the whole surface writes it once.
     void fillWhenUsed(std::uint16_t value);
-    // Grows whenever the pixels in memory may have changed.
+    // Names the pixels in memory as they stand: a stamp no surface had before, taken anew whenever
+    // they may have changed, so that equal stamps mean the same pixels.
     std::uint64_t version() const { return version_; }
     // The mirror that keeps a copy of the pixels elsewhere, or null. A mirror that goes away
     // brings its newer pixels home and sets null.
@@ -123,7 +124,7 @@ class SoftwareSurface final : public ComObject<IDirectDrawSurface4, IDirect3DTex
     IDirectDrawClipper* clipper_ = nullptr;   // holds a reference
     int locks_ = 0;
     bool dcOut_ = false;
-    std::uint64_t version_ = 0;
+    std::uint64_t version_;
     PixelMirror* mirror_ = nullptr;  // not owned
     bool newerElsewhere_ = false;
     std::optional<std::uint16_t> pendingFill_;  // see fillWhenUsed

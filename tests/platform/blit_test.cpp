@@ -103,6 +103,44 @@ TEST_F(SurfaceBlt, TwoByTwoSourceFillsQuadrantsOfTheFullScreen) {
     dest->Release();
 }
 
+// Scaled rows are kept between blits of an unchanged source: every way of changing the source,
+// and another source in its place, must show in the next blit.
+TEST_F(SurfaceBlt, ARepeatedScaledBlitSeesEveryChangeToItsSource) {
+    IDirectDrawSurface4* dest = offscreen(64, 48);
+    const auto blitShows = [&](IDirectDrawSurface4* source, std::uint16_t corner) {
+        ASSERT_EQ(dest->Blt(nullptr, source, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        withPixels(dest, [&](std::uint16_t* p, int pitch) {
+            EXPECT_EQ(p[0], corner);
+            EXPECT_EQ(p[47 * pitch + 63], 4);
+        });
+    };
+    IDirectDrawSurface4* source = offscreen(2, 2);
+    withPixels(source, [](std::uint16_t* p, int pitch) {
+        p[0] = 1;
+        p[pitch + 1] = 4;
+    });
+    blitShows(source, 1);
+    blitShows(source, 1);
+    withPixels(source, [](std::uint16_t* p, int) { p[0] = 2; });  // through a lock
+    blitShows(source, 2);
+    HDC dc = nullptr;
+    ASSERT_EQ(source->GetDC(&dc), DD_OK);
+    SetPixel(dc, 0, 0, RGB(0, 0, 255));  // through a device context
+    ASSERT_EQ(source->ReleaseDC(dc), DD_OK);
+    blitShows(source, 0x001F);
+    source->Release();
+    for (std::uint16_t corner : {5, 6}) {  // new sources, perhaps where the old one was
+        IDirectDrawSurface4* other = offscreen(2, 2);
+        withPixels(other, [&](std::uint16_t* p, int pitch) {
+            p[0] = corner;
+            p[pitch + 1] = 4;
+        });
+        blitShows(other, corner);
+        other->Release();
+    }
+    dest->Release();
+}
+
 TEST_F(SurfaceBlt, SameSizeCopiesExactlyAndOntoItself) {
     IDirectDrawSurface4* source = offscreen(640, 480);
     IDirectDrawSurface4* dest = offscreen(640, 480);
